@@ -1,0 +1,37 @@
+# GoogleTest from Debian's source package for all three builds, and helpers
+# that register tests so that Windows tests run serially in the build's Wine
+# prefix (the runner stops that prefix's wineserver after every test).
+enable_testing()
+set(TARN_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(${TARN_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+function(tarn_test_properties test_name)
+    if(WIN32)
+        set_tests_properties(${test_name} PROPERTIES RESOURCE_LOCK wineprefix TIMEOUT 300)
+    else()
+        set_tests_properties(${test_name} PROPERTIES TIMEOUT 300)
+    endif()
+endfunction()
+
+# tarn_add_gtest(NAME SOURCES... [LIBS libs...])
+function(tarn_add_gtest name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    tarn_strict(${name})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+    add_test(NAME ${name} COMMAND ${name})
+    tarn_test_properties(${name})
+endfunction()
+
+# A Windows test that is a shell script: it runs inside the Wine runner, so it
+# finds WINEPREFIX, DISPLAY and the locale set, and may call wine itself.
+function(tarn_add_wine_script_test name script)
+    if(NOT (WIN32 AND CMAKE_CROSSCOMPILING))
+        return()
+    endif()
+    add_test(NAME ${name}
+             COMMAND ${TARN_WINE_RUNNER} --prefix ${TARN_WINEPREFIX} ${script} ${ARGN})
+    tarn_test_properties(${name})
+endfunction()

@@ -1,0 +1,10 @@
+# Shared part of the two mingw-w64 toolchain files. The posix thread model is
+# the one Debian's googletest build needs (std::mutex).
+find_program(CMAKE_C_COMPILER NAMES ${TARN_MINGW_TRIPLE}-gcc-posix ${TARN_MINGW_TRIPLE}-gcc REQUIRED)
+find_program(CMAKE_CXX_COMPILER NAMES ${TARN_MINGW_TRIPLE}-g++-posix ${TARN_MINGW_TRIPLE}-g++ REQUIRED)
+find_program(CMAKE_RC_COMPILER NAMES ${TARN_MINGW_TRIPLE}-windres REQUIRED)
+set(CMAKE_FIND_ROOT_PATH /usr/${TARN_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)

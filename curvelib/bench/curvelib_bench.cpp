@@ -1,0 +1,56 @@
+// clothoid_point per call, and the centre line of a 1 km curve (A = 1000 m,
+// pitch 0.01 m, 100,000 vertices) against writing the same number of points
+// in the same format.
+#include "constructions.h"
+#include "geometry.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+
+using namespace curvelib;
+
+static void BM_ClothoidPoint(benchmark::State& state) {
+    double length = 0.0;
+    for (auto _ : state) {
+        length += 0.37;
+        if (length > 1000.0) {
+            length = 0.0;
+        }
+        benchmark::DoNotOptimize(clothoid_point(1000.0, length));
+    }
+}
+BENCHMARK(BM_ClothoidPoint);
+
+namespace {
+const Point kEnd = clothoid_point(1000.0, 1000.0);
+const ThreePoints kPoints{0.0, 0.0, kEnd.x * 0.001, kEnd.y * 0.001, 500.0, -100.0};
+} // namespace
+
+static void BM_CentreLine1km(benchmark::State& state) {
+    CurveState curve_state;
+    for (auto _ : state) {
+        if (centre_line(curve_state, kPoints, 1000.0, 0.01, 0.0) != 0) {
+            state.SkipWithError("centre line refused");
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * 100001);
+}
+BENCHMARK(BM_CentreLine1km)->Unit(benchmark::kMillisecond);
+
+static void BM_WriteOnlyBaseline(benchmark::State& state) {
+    for (auto _ : state) {
+        TextFile file = TextFile::create(kScriptFileName);
+        std::fprintf(file.stream(), "pline\n%.15le,%.15le", 0.0, 0.0);
+        for (int i = 1; i <= 100000; ++i) {
+            const double s = i * 0.01;
+            std::fprintf(file.stream(), "\n%.15le,%.15le", s, s * 1e-3);
+        }
+        benchmark::DoNotOptimize(file.close());
+    }
+    state.SetItemsProcessed(state.iterations() * 100001);
+}
+BENCHMARK(BM_WriteOnlyBaseline)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,215 @@
+#include "geometry.h"
+
+#include <cmath>
+
+namespace curvelib {
+
+// (4n+1)(2n)! and (4n+3)(2n+1)!/3; from n = 7 on held to ten digits, as the
+// curves drawn so far were computed with these very values.
+const double x_series_denominators[10] = {
+    1.0,           10.0,           216.0,          9360.0,         685440.0,
+    76204800.0,    1.197504e10,    2.528170445e12, 6.904520663e14, 2.368878271e17,
+};
+const double y_series_denominators[10] = {
+    1.0,           14.0,           440.0,          25200.0,        2298240.0,
+    306028800.0,   5.60431872e10,  1.351263513e13, 4.149686661e15, 1.581386305e18,
+};
+
+namespace {
+
+// Guards against input whose searches could otherwise run for hours.
+constexpr int kMaxSearchEvaluations = 20'000'000;
+constexpr int kSearchStepSizes = 14;
+
+double search_step(int k) { return 1000.0 / std::pow(10.0, k); }
+
+double distance(Point p, Point q) {
+    const double dx = q.x - p.x;
+    const double dy = q.y - p.y;
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+} // namespace
+
+Point clothoid_point(double a, double length) {
+    const double tau = length * length / (a * a + a * a);
+    // The ten terms (-1)^n tau^(2n) by repeated multiplication; agrees with
+    // the power-function form to double precision and is several times faster.
+    const double tau_squared = tau * tau;
+    double term = 1.0;
+    double sum_x = 0.0;
+    double sum_y = 0.0;
+    for (int n = 0; n < 10; ++n) {
+        sum_x += term / x_series_denominators[n];
+        sum_y += term / y_series_denominators[n];
+        term *= -tau_squared;
+    }
+    const double k = std::sqrt(2.0 * tau);
+    return {k * sum_x * a * 1000.0, k * sum_y * tau * a * 333.3333333333333};
+}
+
+double relative_angle(Point p, double theta) {
+    const double t = -theta;
+    const double u = p.x * std::cos(t) - p.y * std::sin(t);
+    const double v = p.y * std::cos(t) + p.x * std::sin(t);
+    return std::atan2(v, u);
+}
+
+SideCase side_case(Point end_offset, Point side_offset) {
+    const double alpha = std::atan2(end_offset.y, end_offset.x);
+    const double e1 = relative_angle(end_offset, alpha);
+    const double e2 = relative_angle(side_offset, alpha);
+    return e2 < e1 ? SideCase::right : SideCase::left;
+}
+
+Placement::Placement(double theta, double phi, SideCase side_case)
+    : theta_(theta), phi_(phi), side_(side_case) {
+    const double angle = side_ == SideCase::right ? theta - phi : theta + phi;
+    cos_ = std::cos(angle);
+    sin_ = std::sin(angle);
+}
+
+Point Placement::place(Point local) const {
+    if (side_ == SideCase::right) {
+        return {local.x * cos_ - local.y * sin_, local.y * cos_ + local.x * sin_};
+    }
+    // Mirrored about the local x axis, then turned: the curve turns clockwise.
+    return {local.x * cos_ + local.y * sin_, local.x * sin_ - local.y * cos_};
+}
+
+Point place_point(Point local, double theta, double phi, SideCase side_case) {
+    return Placement(theta, phi, side_case).place(local);
+}
+
+ChordSearch find_length_for_chord(double a, double chord_mm) {
+    ChordSearch result;
+    double length = chord_mm; // an arc is never shorter than its chord
+    int k = 0;
+    while (k < kSearchStepSizes) {
+        const double step = search_step(k);
+        const double next = length + step;
+        if (next == length) {
+            // Below the resolution of the length: converged as far as doubles
+            // go, unless even metre steps vanish.
+            if (k == 0) {
+                result.status = SearchStatus::no_progress;
+                return result;
+            }
+            break;
+        }
+        if (result.evaluations >= kMaxSearchEvaluations) {
+            result.status = SearchStatus::no_progress;
+            return result;
+        }
+        length = next;
+        result.local = clothoid_point(a, length * 0.001);
+        ++result.evaluations;
+        const double chord = std::sqrt(result.local.x * result.local.x +
+                                       result.local.y * result.local.y);
+        if (chord <= chord_mm) {
+            if (tangent_angle_mm(a, length) > kMaxTangentAngle) {
+                result.status = SearchStatus::angle_too_large;
+                return result;
+            }
+            continue;
+        }
+        length -= 2.0 * step;
+        ++k;
+    }
+    result.length_mm = length;
+    if (tangent_angle_mm(a, length) > kMaxTangentAngle) {
+        result.status = SearchStatus::angle_too_large;
+    }
+    return result;
+}
+
+FootSearch find_foot_point(double a, const Placement& placement, Point target) {
+    FootSearch result;
+    double s = 0.0;
+    double nearest = distance(Point{}, target);
+    int evaluations = 0;
+    int k = 0;
+    while (k < kSearchStepSizes) {
+        const double step = search_step(k);
+        const double next = s + step;
+        if (next == s) {
+            if (k == 0) {
+                result.status = SearchStatus::no_progress;
+                return result;
+            }
+            break;
+        }
+        if (evaluations >= kMaxSearchEvaluations) {
+            result.status = SearchStatus::no_progress;
+            return result;
+        }
+        s = next;
+        result.foot = placement.place(clothoid_point(a, s * 0.001));
+        ++evaluations;
+        const double d = distance(target, result.foot);
+        if (d <= nearest) {
+            nearest = d;
+            if (tangent_angle_mm(a, s) > kMaxTangentAngle) {
+                result.status = SearchStatus::angle_too_large;
+                return result;
+            }
+            continue;
+        }
+        s -= 2.0 * step;
+        result.foot = placement.place(clothoid_point(a, s * 0.001));
+        ++evaluations;
+        nearest = distance(target, result.foot);
+        ++k;
+    }
+    return result;
+}
+
+namespace {
+
+// The normal as atan2(-1/tan(beta), 1), before it is moved into a half plane.
+// In the left case the tangent is taken of pi - tau + phi + alpha, which
+// equals alpha + phi - tau up to the rounding of the pi literal. A tangent of
+// exactly zero gives -1/0 = -inf and so a vertical normal.
+double unfolded_normal(double alpha, double phi, double tau, SideCase side_case) {
+    const double tangent = side_case == SideCase::right ? std::tan(alpha - phi + tau)
+                                                        : std::tan(kPi - tau + phi + alpha);
+    return std::atan2(-1.0 / tangent, 1.0);
+}
+
+} // namespace
+
+double normal_direction_line(double alpha, double phi, double tau, SideCase side_case) {
+    double psi = unfolded_normal(alpha, phi, tau, side_case);
+    if (side_case == SideCase::right) {
+        if (psi < 0) {
+            psi += kPi;
+        }
+    } else if (psi > 0) {
+        psi -= kPi;
+    }
+    return psi;
+}
+
+double normal_direction_offset(double alpha, double phi, double tau, SideCase side_case) {
+    const double beta = side_case == SideCase::right ? alpha + tau - phi : alpha - tau + phi;
+    if (std::fabs(beta) < 1e-6 || std::fabs(std::fabs(beta) - kPi) < 1e-6) {
+        return side_case == SideCase::right ? -kHalfPi : kHalfPi;
+    }
+    double psi = unfolded_normal(alpha, phi, tau, side_case);
+    if (side_case == SideCase::right) {
+        if (psi > 0) {
+            psi -= kPi;
+        }
+    } else if (psi < 0) {
+        psi += kPi;
+    }
+    return psi;
+}
+
+Point offset_point(Point p, double alpha, double phi, double tau, double distance_mm,
+                   SideCase side_case) {
+    const double psi = normal_direction_offset(alpha, phi, tau, side_case);
+    return {p.x + distance_mm * std::cos(psi), p.y + distance_mm * std::sin(psi)};
+}
+
+} // namespace curvelib

@@ -1,0 +1,85 @@
+#include "script_output.h"
+
+#include <cmath>
+
+namespace curvelib {
+
+TextFile TextFile::create(const char* path) {
+    TextFile file;
+    file.stream_.reset(std::fopen(path, "w"));
+    if (file.stream_) {
+        // Long polylines: fewer, larger writes.
+        std::setvbuf(file.stream_.get(), nullptr, _IOFBF, 1 << 16);
+    }
+    return file;
+}
+
+bool TextFile::close() {
+    std::FILE* stream = stream_.release();
+    if (stream == nullptr) {
+        return false;
+    }
+    const bool written = std::ferror(stream) == 0;
+    return std::fclose(stream) == 0 && written;
+}
+
+Point drawing_point(const CurveState& state, Point offset) {
+    const Point absolute = state.origin + offset;
+    if (state.mormm == 0.0) {
+        return {absolute.x * 0.001, absolute.y * 0.001};
+    }
+    return absolute;
+}
+
+bool write_line(const CurveState& state, Point start, Point end) {
+    TextFile file = TextFile::create(kScriptFileName);
+    if (!file) {
+        return false;
+    }
+    const Point from = drawing_point(state, start);
+    const Point to = drawing_point(state, end);
+    std::fprintf(file.stream(), "line\n%.15le,%.15le\n%.15le,%.15le", from.x, from.y, to.x, to.y);
+    return file.close();
+}
+
+void write_polyline_vertex(CurveState& state, Point previous, Point vertex, TextFile& file) {
+    const Point to = drawing_point(state, vertex);
+    if (state.polyline_started == 0) {
+        const Point from = drawing_point(state, previous);
+        std::fprintf(file.stream(), "pline\n%.15le,%.15le\n%.15le,%.15le", from.x, from.y, to.x,
+                     to.y);
+    } else {
+        std::fprintf(file.stream(), "\n%.15le,%.15le", to.x, to.y);
+    }
+    state.polyline_started = 1;
+}
+
+namespace {
+
+// The unit flag as a whole number, as C's (int) conversion shows it, without
+// its undefined cases.
+int unit_flag_shown(double mormm) {
+    if (mormm == 0.0) {
+        return 0;
+    }
+    if (std::isfinite(mormm) && std::fabs(mormm) < 2147483647.0) {
+        return static_cast<int>(mormm);
+    }
+    return 1;
+}
+
+} // namespace
+
+bool write_parameter_record(const ParameterRecord& r) {
+    TextFile file = TextFile::create(kParameterFileName);
+    if (!file) {
+        return false;
+    }
+    std::fprintf(file.stream(),
+                 "xxxxxxxxxxxxxxx\nmormm=%i\np0x=%f\np0y=%f\np1x=%f\np1y=%f\np2x=%f\np2y=%f\na=%f"
+                 "\npitch=%f",
+                 unit_flag_shown(r.mormm), r.p0x, r.p0y, r.p1x, r.p1y, r.p2x, r.p2y, r.a, r.pitch);
+    return file.close();
+}
+
+} // namespace curvelib

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs what the builds and tests need on a fresh Debian 12 machine (run as
+# root). Does nothing, quietly, when everything is already there.
+set -euo pipefail
+
+packages=(
+    cmake g++ make googletest libgtest-dev libgmock-dev libbenchmark-dev clang-format
+    mingw-w64 mingw-w64-tools libwine-dev wine wine64 wine32:i386
+    xvfb xauth x11-utils imagemagick locales python3 python3-ezdxf procps psmisc
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q '^install ok installed$'; then
+        missing+=("$package")
+    fi
+done
+
+if [[ ${#missing[@]} -gt 0 ]]; then
+    if [[ $(id -u) -ne 0 ]]; then
+        echo "setup.sh: these packages are missing and installing needs root: ${missing[*]}" >&2
+        exit 1
+    fi
+    echo "setup.sh: installing ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        dpkg --add-architecture i386
+    fi
+    apt-get update -qq
+    apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+    [[ $(id -u) -eq 0 ]] || { echo "setup.sh: ja_JP.UTF-8 locale missing" >&2; exit 1; }
+    sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >>/etc/locale.gen
+    locale-gen >/dev/null
+fi
