@@ -4,23 +4,43 @@
 # locale (ANSI code page 932) and quiet Wine. Stops the Xvfb and the prefix's
 # wineserver that it started, and only those.
 #
-#   wine-run.sh --prefix DIR [--keep] PROGRAM [ARGS...]
+#   wine-run.sh --prefix DIR [--arch x64|x86] [--keep] PROGRAM [ARGS...]
 #
-# PROGRAM ending in .sh is run with bash; anything else with wine.
+# PROGRAM ending in .sh is run with bash and finds the Wine loader for the
+# build's architecture in $TARN_WINE; anything else is run with that loader.
 # --keep leaves the wineserver running (for callers that manage it).
+# Exits 77 (a skipped test) for x86 when this machine cannot run 32-bit
+# programs at all (some virtual machines' kernels refuse them).
 set -euo pipefail
 
 prefix=""
+arch=x64
 keep_server=0
 while [[ $# -gt 0 ]]; do
     case "$1" in
     --prefix) prefix="$2"; shift 2 ;;
+    --arch) arch="$2"; shift 2 ;;
     --keep) keep_server=1; shift ;;
     --) shift; break ;;
     *) break ;;
     esac
 done
 [[ -n "$prefix" && $# -ge 1 ]] || { echo "usage: wine-run.sh --prefix DIR PROGRAM [ARGS...]" >&2; exit 2; }
+
+# Debian's `wine` wrapper always prefers the 32-bit loader; call the loaders
+# directly so that 64-bit programs run where 32-bit ones cannot.
+wine64_loader=/usr/lib/wine/wine64
+wine32_loader=/usr/lib/wine/wine
+if [[ "$arch" == x86 ]]; then
+    if ! "$wine32_loader" --version >/dev/null 2>&1; then
+        echo "wine-run.sh: skipped: this machine cannot run 32-bit programs (32-bit Wine loader fails)" >&2
+        exit 77
+    fi
+    export TARN_WINE="$wine32_loader"
+else
+    export TARN_WINE="$wine64_loader"
+fi
+export WINELOADER="$wine64_loader"
 
 export WINEPREFIX="$prefix"
 export WINEDEBUG=-all
@@ -62,7 +82,7 @@ mkdir -p "$(dirname "$WINEPREFIX")"
 (
     flock 9
     if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
-        wineboot -i >/dev/null 2>&1 || true
+        "$wine64_loader" wineboot.exe -i >/dev/null 2>&1 || true
         wineserver -w >/dev/null 2>&1 || true
     fi
 ) 9>"$WINEPREFIX.lock"
@@ -86,5 +106,5 @@ program="$1"
 shift
 case "$program" in
 *.sh) bash "$program" "$@" ;;
-*) wine "$program" "$@" ;;
+*) "$TARN_WINE" "$program" "$@" ;;
 esac

@@ -90,26 +90,13 @@ protected:
         return result;
     }
 
-    // How the platform's C runtime writes the expected text: CR LF and three
-    // exponent digits on Windows.
+    // Text-mode files: CR LF on Windows. The numbers are C99's "%.15le" on
+    // both platforms (two exponent digits; a CAD program reads either form).
     static std::string platform_form(const std::string& text) {
 #if defined(_WIN32)
         std::string result;
-        for (size_t i = 0; i < text.size(); ++i) {
-            const char c = text[i];
-            if (c == '\n') {
-                result += "\r\n";
-                continue;
-            }
-            result += c;
-            if (c == 'e' && i + 3 < text.size() + 1 && (text[i + 1] == '+' || text[i + 1] == '-') &&
-                std::isdigit(static_cast<unsigned char>(text[i + 2])) &&
-                std::isdigit(static_cast<unsigned char>(text[i + 3])) &&
-                (i + 4 == text.size() || !std::isdigit(static_cast<unsigned char>(text[i + 4])))) {
-                result += text[i + 1];
-                result += '0';
-                ++i;
-            }
+        for (char c : text) {
+            result += c == '\n' ? std::string("\r\n") : std::string(1, c);
         }
         return result;
 #else
