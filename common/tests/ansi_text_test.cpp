@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
-TEST(AnsiText, RunsInTheJapaneseCodePage) { EXPECT_EQ(GetACP(), 932u); }
+TEST(AnsiText, RunsInTheJapaneseCodePage) {
+    EXPECT_EQ(GetACP(), 932u);
+}
 
 TEST(AnsiText, PromptsRoundTripThroughShiftJis) {
     const std::wstring prompt = L"\uFF7A\uFF8F\uFF9D\uFF84\uFF9E: "; // half-width "command: "

@@ -35,7 +35,9 @@ bool enter(CurveState& state, const ThreePoints& p, double mormm) {
            (state.end_offset.x != 0.0 || state.end_offset.y != 0.0);
 }
 
-bool valid_parameter(double a) { return std::isfinite(a) && a > 0.0; }
+bool valid_parameter(double a) {
+    return std::isfinite(a) && a > 0.0;
+}
 
 bool valid_points(const ThreePoints& p) {
     return all_finite({p.p0x, p.p0y, p.p1x, p.p1y, p.p2x, p.p2y});
@@ -94,7 +96,9 @@ bool too_many_vertices(double end_m, double pitch) {
     return count_stations(end_m, pitch, stations_allowed) > stations_allowed;
 }
 
-std::int32_t close_script(TextFile& file) { return file.close() ? TARN_OK : TARN_ERROR_FILE; }
+std::int32_t close_script(TextFile& file) {
+    return file.close() ? TARN_OK : TARN_ERROR_FILE;
+}
 
 // Writes the vertices at the stations s = pitch, 2 pitch, ... (repeated
 // addition) while s < end - pitch, after `first`; returns the last vertex.
@@ -125,8 +129,8 @@ std::int32_t normal_at_end(CurveState& state, const ThreePoints& p, double a, do
         return refused;
     }
     const double tau = tangent_angle_mm(a, curve.length_mm);
-    const double psi = normal_direction_line(curve.alpha, curve.placement.phi(), tau,
-                                             curve.placement.side());
+    const double psi =
+        normal_direction_line(curve.alpha, curve.placement.phi(), tau, curve.placement.side());
     const Point start = state.end_offset;
     const Point end{start.x + 10000.0 * std::cos(psi), start.y + 10000.0 * std::sin(psi)};
     return write_line(state, start, end) ? TARN_OK : TARN_ERROR_FILE;
@@ -156,8 +160,7 @@ std::int32_t perpendicular_from_point(CurveState& state, const ThreePoints& p, d
 
 std::int32_t normal_at_length(CurveState& state, const ThreePoints& p, double a, double LLL,
                               double mormm) {
-    if (!valid_points(p) || !std::isfinite(LLL) || !valid_parameter(a) ||
-        !enter(state, p, mormm)) {
+    if (!valid_points(p) || !std::isfinite(LLL) || !valid_parameter(a) || !enter(state, p, mormm)) {
         return TARN_ERROR_INVALID_ARGUMENT;
     }
     PlacedCurve curve;
@@ -169,8 +172,8 @@ std::int32_t normal_at_length(CurveState& state, const ThreePoints& p, double a,
         return TARN_ERROR_ANGLE_TOO_LARGE;
     }
     const Point station = curve.placement.place(clothoid_point(a, LLL));
-    const double psi = normal_direction_line(curve.alpha, curve.placement.phi(), tau,
-                                             curve.placement.side());
+    const double psi =
+        normal_direction_line(curve.alpha, curve.placement.phi(), tau, curve.placement.side());
     const Point end{station.x + 10000.0 * std::cos(psi), station.y + 10000.0 * std::sin(psi)};
     return write_line(state, station, end) ? TARN_OK : TARN_ERROR_FILE;
 }
@@ -215,8 +218,8 @@ std::int32_t centre_line(CurveState& state, const ThreePoints& p, double a, doub
 
 std::int32_t parallel_line(CurveState& state, const ThreePoints& p, double a, double pitch,
                            double mormm, double w, double dw, double transition) {
-    if (!valid_points(p) || !valid_parameter(a) || !all_finite({pitch, w, dw}) ||
-        !(pitch > 0.0) || !enter(state, p, mormm)) {
+    if (!valid_points(p) || !valid_parameter(a) || !all_finite({pitch, w, dw}) || !(pitch > 0.0) ||
+        !enter(state, p, mormm)) {
         return TARN_ERROR_INVALID_ARGUMENT;
     }
     PlacedCurve curve;
@@ -262,8 +265,8 @@ std::int32_t parallel_line(CurveState& state, const ThreePoints& p, double a, do
     return close_script(file);
 }
 
-std::int32_t centre_line_of_length(CurveState& state, const ThreePoints& p, double a,
-                                   double pitch, double mormm, double LC) {
+std::int32_t centre_line_of_length(CurveState& state, const ThreePoints& p, double a, double pitch,
+                                   double mormm, double LC) {
     if (!valid_points(p) || !valid_parameter(a) || !all_finite({pitch, LC}) || !(pitch > 0.0) ||
         !enter(state, p, mormm)) {
         return TARN_ERROR_INVALID_ARGUMENT;

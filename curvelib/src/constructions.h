@@ -24,8 +24,8 @@ std::int32_t centre_line(CurveState& state, const ThreePoints& p, double a, doub
                          double mormm);
 std::int32_t parallel_line(CurveState& state, const ThreePoints& p, double a, double pitch,
                            double mormm, double w, double dw, double transition);
-std::int32_t centre_line_of_length(CurveState& state, const ThreePoints& p, double a,
-                                   double pitch, double mormm, double LC);
+std::int32_t centre_line_of_length(CurveState& state, const ThreePoints& p, double a, double pitch,
+                                   double mormm, double LC);
 
 // Polylines longer than this would take hours to type into a CAD program.
 constexpr long kMaxPolylineVertices = 1'000'000;

@@ -26,8 +26,8 @@ int32_t TARN_CALL tarn2(double p0x, double p0y, double p1x, double p1y, double p
 
 int32_t TARN_CALL tarn3(double p0x, double p0y, double p1x, double p1y, double p2x, double p2y,
                         double a, double LLL, double mormm) {
-    return curvelib::normal_at_length(g_curve_state, ThreePoints{p0x, p0y, p1x, p1y, p2x, p2y},
-                                      a, LLL, mormm);
+    return curvelib::normal_at_length(g_curve_state, ThreePoints{p0x, p0y, p1x, p1y, p2x, p2y}, a,
+                                      LLL, mormm);
 }
 
 double TARN_CALL tarn4(double p0x, double p0y, double p1x, double p1y, double p2x, double p2y,
@@ -38,8 +38,8 @@ double TARN_CALL tarn4(double p0x, double p0y, double p1x, double p1y, double p2
 
 int32_t TARN_CALL tarn5(double p0x, double p0y, double p1x, double p1y, double p2x, double p2y,
                         double a, double pitch, double mormm) {
-    return curvelib::centre_line(g_curve_state, ThreePoints{p0x, p0y, p1x, p1y, p2x, p2y}, a,
-                                 pitch, mormm);
+    return curvelib::centre_line(g_curve_state, ThreePoints{p0x, p0y, p1x, p1y, p2x, p2y}, a, pitch,
+                                 mormm);
 }
 
 int32_t TARN_CALL tarn6(double p0x, double p0y, double p1x, double p1y, double p2x, double p2y,
@@ -51,10 +51,12 @@ int32_t TARN_CALL tarn6(double p0x, double p0y, double p1x, double p1y, double p
 
 int32_t TARN_CALL tarn7(double p0x, double p0y, double p1x, double p1y, double p2x, double p2y,
                         double a, double pitch, double mormm, double LC) {
-    return curvelib::centre_line_of_length(
-        g_curve_state, ThreePoints{p0x, p0y, p1x, p1y, p2x, p2y}, a, pitch, mormm, LC);
+    return curvelib::centre_line_of_length(g_curve_state, ThreePoints{p0x, p0y, p1x, p1y, p2x, p2y},
+                                           a, pitch, mormm, LC);
 }
 
-double TARN_CALL Test(double value) { return value; }
+double TARN_CALL Test(double value) {
+    return value;
+}
 
 } // extern "C"

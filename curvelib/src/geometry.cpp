@@ -7,12 +7,12 @@ namespace curvelib {
 // (4n+1)(2n)! and (4n+3)(2n+1)!/3; from n = 7 on held to ten digits, as the
 // curves drawn so far were computed with these very values.
 const double x_series_denominators[10] = {
-    1.0,           10.0,           216.0,          9360.0,         685440.0,
-    76204800.0,    1.197504e10,    2.528170445e12, 6.904520663e14, 2.368878271e17,
+    1.0,        10.0,        216.0,          9360.0,         685440.0,
+    76204800.0, 1.197504e10, 2.528170445e12, 6.904520663e14, 2.368878271e17,
 };
 const double y_series_denominators[10] = {
-    1.0,           14.0,           440.0,          25200.0,        2298240.0,
-    306028800.0,   5.60431872e10,  1.351263513e13, 4.149686661e15, 1.581386305e18,
+    1.0,         14.0,          440.0,          25200.0,        2298240.0,
+    306028800.0, 5.60431872e10, 1.351263513e13, 4.149686661e15, 1.581386305e18,
 };
 
 namespace {
@@ -21,7 +21,9 @@ namespace {
 constexpr int kMaxSearchEvaluations = 20'000'000;
 constexpr int kSearchStepSizes = 14;
 
-double search_step(int k) { return 1000.0 / std::pow(10.0, k); }
+double search_step(int k) {
+    return 1000.0 / std::pow(10.0, k);
+}
 
 double distance(Point p, Point q) {
     const double dx = q.x - p.x;
@@ -104,8 +106,8 @@ ChordSearch find_length_for_chord(double a, double chord_mm) {
         length = next;
         result.local = clothoid_point(a, length * 0.001);
         ++result.evaluations;
-        const double chord = std::sqrt(result.local.x * result.local.x +
-                                       result.local.y * result.local.y);
+        const double chord =
+            std::sqrt(result.local.x * result.local.x + result.local.y * result.local.y);
         if (chord <= chord_mm) {
             if (tangent_angle_mm(a, length) > kMaxTangentAngle) {
                 result.status = SearchStatus::angle_too_large;

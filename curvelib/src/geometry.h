@@ -19,8 +19,12 @@ struct Point {
     double y = 0.0;
 };
 
-inline Point operator+(Point p, Point q) { return {p.x + q.x, p.y + q.y}; }
-inline Point operator-(Point p, Point q) { return {p.x - q.x, p.y - q.y}; }
+inline Point operator+(Point p, Point q) {
+    return {p.x + q.x, p.y + q.y};
+}
+inline Point operator-(Point p, Point q) {
+    return {p.x - q.x, p.y - q.y};
+}
 
 extern const double x_series_denominators[10];
 extern const double y_series_denominators[10];
@@ -68,8 +72,8 @@ enum class SearchStatus { found, angle_too_large, no_progress };
 
 struct ChordSearch {
     SearchStatus status = SearchStatus::found;
-    Point local;              // the point of the final evaluation
-    double length_mm = 0.0;   // arc length L, internal millimetres
+    Point local;            // the point of the final evaluation
+    double length_mm = 0.0; // arc length L, internal millimetres
     int evaluations = 0;
 };
 
@@ -78,7 +82,7 @@ ChordSearch find_length_for_chord(double a, double chord_mm);
 
 struct FootSearch {
     SearchStatus status = SearchStatus::found;
-    Point foot;   // placed point, offset from p0 in internal millimetres
+    Point foot; // placed point, offset from p0 in internal millimetres
 };
 
 // Placed point of the curve nearest to target (offset from p0).

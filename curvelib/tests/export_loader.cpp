@@ -10,14 +10,20 @@ namespace {
 
 #if defined(_WIN32)
 using Module = HMODULE;
-Module open_library() { return LoadLibraryA("auto_tarn5.dll"); }
+Module open_library() {
+    return LoadLibraryA("auto_tarn5.dll");
+}
 void* find_symbol(Module module, const char* name) {
     return reinterpret_cast<void*>(GetProcAddress(module, name));
 }
 #else
 using Module = void*;
-Module open_library() { return dlopen(AUTO_TARN5_PATH, RTLD_NOW | RTLD_LOCAL); }
-void* find_symbol(Module module, const char* name) { return dlsym(module, name); }
+Module open_library() {
+    return dlopen(AUTO_TARN5_PATH, RTLD_NOW | RTLD_LOCAL);
+}
+void* find_symbol(Module module, const char* name) {
+    return dlsym(module, name);
+}
 #endif
 
 template <typename Function>

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -33,9 +34,8 @@ protected:
         ASSERT_EQ(lib().error, "");
         previous_ = fs::current_path();
         folder_ = fs::temp_directory_path() /
-                  ("curvelib-" + std::string(::testing::UnitTest::GetInstance()
-                                                 ->current_test_info()
-                                                 ->name()) +
+                  ("curvelib-" +
+                   std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
                    "-" + std::to_string(std::rand()));
         fs::create_directories(folder_);
         fs::current_path(folder_);
@@ -215,8 +215,8 @@ TEST_F(Exports, UnitFlagZeroAndNegativeZeroMeanMetres) {
     EXPECT_EQ(read("auto_temp.txt"), metres);
     // Any other flag: millimetres, written as given.
     for (double mormm : {1.0, 2.0, -1.0}) {
-        ASSERT_EQ(lib().tarn1(1000, 2000, 1000 + kP1x * 1000, 2000 + kP1y * 1000, 25000, -5000,
-                              100, mormm),
+        ASSERT_EQ(lib().tarn1(1000, 2000, 1000 + kP1x * 1000, 2000 + kP1y * 1000, 25000, -5000, 100,
+                              mormm),
                   TARN_OK);
         const std::vector<Vertex> v = vertices(read("auto_temp.txt"));
         const std::vector<Vertex> m = vertices(metres);
@@ -296,6 +296,22 @@ TEST_F(Exports, VerticesFollowTheCurveAtThePitch) {
         }
     }
     EXPECT_NEAR(total, length * 1000.0, 1.0);
+}
+
+TEST_F(Exports, EveryPointIsTwoFixedFormNumbers) {
+    const std::regex point("-?[0-9]\\.[0-9]{15}e[+-][0-9]{2,3},-?[0-9]\\.[0-9]{15}e[+-][0-9]{2,3}");
+    ASSERT_EQ(lib().tarn1(-3, 4, -3 + kP1x, 4 + kP1y, 25, -5, 100, 0), TARN_OK);
+    const std::vector<std::string> line = lines(read("auto_temp.txt"));
+    ASSERT_EQ(line.size(), 3u);
+    EXPECT_EQ(line[0], "line");
+    EXPECT_TRUE(std::regex_match(line[1], point)) << line[1];
+    EXPECT_TRUE(std::regex_match(line[2], point)) << line[2];
+    ASSERT_EQ(lib().tarn6(0, 0, kP1x, kP1y, 25, -5, 100, 7, 0, -2, 1, 2.0), TARN_OK);
+    const std::vector<std::string> pline = lines(read("auto_temp.txt"));
+    ASSERT_EQ(pline.size(), 10u);
+    for (size_t i = 1; i < pline.size(); ++i) {
+        EXPECT_TRUE(std::regex_match(pline[i], point)) << pline[i];
+    }
 }
 
 TEST_F(Exports, PitchBeyondTheCurveAndRepeatedCalls) {

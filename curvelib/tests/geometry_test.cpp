@@ -23,9 +23,13 @@ Point plain_series(double a, double length) {
     return {k * sx * a * 1000.0, k * sy * tau * a * 333.3333333333333};
 }
 
-double norm(Point p) { return std::sqrt(p.x * p.x + p.y * p.y); }
+double norm(Point p) {
+    return std::sqrt(p.x * p.x + p.y * p.y);
+}
 
-double factorial(int n) { return n <= 1 ? 1.0 : n * factorial(n - 1); }
+double factorial(int n) {
+    return n <= 1 ? 1.0 : n * factorial(n - 1);
+}
 
 } // namespace
 

@@ -3,16 +3,15 @@
 // address. Windows only.
 #pragma once
 
-#include <windows.h>
 #include <oleauto.h>
+#include <windows.h>
 
 #include <utility>
 
 namespace tarn {
 
 // Close is a function object type: void operator()(Handle) const.
-template <typename Handle, typename Close, Handle kInvalid = Handle{}>
-class unique_any {
+template <typename Handle, typename Close, Handle kInvalid = Handle{}> class unique_any {
 public:
     unique_any() = default;
     explicit unique_any(Handle handle) : handle_(handle) {}
@@ -94,8 +93,7 @@ private:
 
 // COM interface pointer: AddRef on copy is deliberately absent; share by
 // calling copy() explicitly.
-template <typename Interface>
-class com_ptr {
+template <typename Interface> class com_ptr {
 public:
     com_ptr() = default;
     // Takes over a reference the caller already owns.
@@ -137,8 +135,7 @@ public:
     }
     void** put_void() { return reinterpret_cast<void**>(put()); }
 
-    template <typename Other>
-    HRESULT query(com_ptr<Other>& result) const {
+    template <typename Other> HRESULT query(com_ptr<Other>& result) const {
         return pointer_->QueryInterface(__uuidof(Other), result.put_void());
     }
 
