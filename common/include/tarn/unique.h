@@ -3,8 +3,9 @@
 // address. Windows only.
 #pragma once
 
-#include <oleauto.h>
 #include <windows.h>
+// oleauto.h needs windows.h first.
+#include <oleauto.h>
 
 #include <utility>
 
