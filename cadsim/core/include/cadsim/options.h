@@ -1,0 +1,39 @@
+// The command-line options of the stand-in CAD program.
+#pragma once
+
+#include "cadsim/numbers.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cadsim {
+
+enum class Product { Lt, Full };
+
+struct Options {
+    Product product = Product::Lt;
+    std::wstring drawing = L"Drawing1.dwg";
+    std::wstring dxf_path;
+    std::vector<Point> picks;
+    bool refuse_copydata = false;
+    unsigned prompt_delay_ms = 0;
+    unsigned startup_delay_ms = 0;
+    unsigned long long exit_after_commands = 0; // 0: never
+    bool help = false;
+};
+
+struct OptionsResult {
+    Options options;
+    std::wstring error; // empty when the arguments were read
+};
+
+// Arguments without the program name.
+OptionsResult parse_options(const std::vector<std::wstring>& args);
+
+std::wstring usage_text();
+
+std::wstring main_caption(const Options& options);
+std::wstring text_caption(const Options& options);
+
+} // namespace cadsim
