@@ -1,0 +1,31 @@
+// Every text the form shows in a message box.
+#pragma once
+
+#include "tarn2/ports.h"
+
+#include <cstdint>
+#include <string>
+
+namespace tarn2 {
+
+inline constexpr const wchar_t* kMsgNoAcad = L"AutoCADが起動していないか、応答がありません。";
+inline constexpr const wchar_t* kMsgCancelled = L"ユーザによってキャンセルされました。";
+inline constexpr const wchar_t* kMsgNoComponent =
+    L"Drafthand（CAD制御コンポーネント）が登録されていないため、AutoCADに接続できません。"
+    L"Drafthand.dll を regsvr32 で登録してください。";
+inline constexpr const wchar_t* kMsgBusy =
+    L"AutoCADで点の指定を待っています。点を指定するか、キャンセルしてから操作してください。";
+inline constexpr const wchar_t* kMsgNoScript =
+    L"作図ファイル「auto_temp.txt」が見つからないため、作図できません。";
+inline constexpr const wchar_t* kMsgNoLength =
+    L"曲線長を計算できませんでした。KA・2点目・Aの値を確認してください。";
+
+// "「pitch(m)」に数値を入力してください。" and the like.
+std::wstring not_a_number_message(const std::wstring& box_name);
+std::wstring keta_message();
+std::wstring curve_load_message(CurveLoad load, int export_number);
+std::wstring curve_result_message(std::int32_t code);
+// For a component failure whose description came back empty.
+std::wstring component_error_message(std::int32_t number);
+
+} // namespace tarn2
