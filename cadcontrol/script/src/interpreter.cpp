@@ -24,7 +24,8 @@ bool is_failure_number(int32_t number) {
 
 // Replaces every occurrence of name, left to right; the inserted text is not
 // searched again for the same name.
-void replace_all(std::wstring& text, std::wstring_view name, std::wstring_view value) {
+void replace_all(std::wstring& text, std::wstring_view name, std::wstring_view value,
+                 std::size_t limit) {
     auto found = text.find(name);
     if (found == std::wstring::npos) {
         return;
@@ -32,7 +33,7 @@ void replace_all(std::wstring& text, std::wstring_view name, std::wstring_view v
     std::wstring result;
     std::size_t start = 0;
     while (found != std::wstring::npos) {
-        if (result.size() + (found - start) + value.size() > kMaxTextLength) {
+        if (result.size() + (found - start) + value.size() > limit) {
             raise_general(runtime_error::OutOfMemory);
         }
         result.append(text, start, found - start);
@@ -40,7 +41,7 @@ void replace_all(std::wstring& text, std::wstring_view name, std::wstring_view v
         start = found + name.size();
         found = text.find(name, start);
     }
-    if (result.size() + (text.size() - start) > kMaxTextLength) {
+    if (result.size() + (text.size() - start) > limit) {
         raise_general(runtime_error::OutOfMemory);
     }
     result.append(text, start, std::wstring::npos);
@@ -77,10 +78,12 @@ std::wstring ScriptInterpreter::ReplaceVariables(std::wstring text,
                                                  const UserVariables& user_variables) const {
     const std::size_t count = std::min(user_variables.size(), kMaxUserVariables);
     for (std::size_t n = 0; n < count; ++n) {
-        replace_all(text, variable_name(n), user_variables[n]);
+        replace_all(text, variable_name(n), user_variables[n], max_text_length_);
     }
-    replace_all(text, L"%COMMAND_TIMEOUT%", std::to_wstring(control_.CommandTimeOut()));
-    replace_all(text, L"%PATTERN_MATCH%", control_.PatternMatch() ? L"TRUE" : L"FALSE");
+    replace_all(text, L"%COMMAND_TIMEOUT%", std::to_wstring(control_.CommandTimeOut()),
+                max_text_length_);
+    replace_all(text, L"%PATTERN_MATCH%", control_.PatternMatch() ? L"TRUE" : L"FALSE",
+                max_text_length_);
     return text;
 }
 
@@ -453,7 +456,7 @@ int32_t ScriptInterpreter::run(const std::wstring& path, UserVariables* user_var
                   L"行目: " + failure.description);
     };
 
-    LineReader reader(*file, kMaxTextLength);
+    LineReader reader(*file, max_text_length_);
     PendingLabel pending;
     std::string bytes;
     int32_t result = kLineDone;

@@ -1,6 +1,7 @@
 // Shared pieces of the interpreter tests.
 #pragma once
 
+#include "drafthand/script/script_text.h"
 #include "fake_control.h"
 
 #include <gtest/gtest.h>

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "drafthand/script/script_control.h"
+#include "drafthand/script/script_text.h"
 
 #include <cstdint>
 #include <optional>
@@ -30,7 +31,10 @@ inline constexpr int32_t kLineExit = 0;
 
 class ScriptInterpreter {
 public:
-    explicit ScriptInterpreter(ScriptControl& control) : control_(control) {}
+    // max_text_length bounds a script line (in bytes) and a substituted value
+    // (in characters).
+    explicit ScriptInterpreter(ScriptControl& control, std::size_t max_text_length = kMaxTextLength)
+        : control_(control), max_text_length_(max_text_length) {}
 
     // Runs the script at path. user_variables null stands for an array
     // without dimensions. Returns -1, CancelByUser or an error number with
@@ -54,7 +58,7 @@ public:
 
     // Substitutes the user variables, then "%COMMAND_TIMEOUT%", then
     // "%PATTERN_MATCH%". Throws DrafthandError (out of memory) when the result
-    // would exceed kMaxTextLength.
+    // would exceed the text length limit.
     std::wstring ReplaceVariables(std::wstring text, const UserVariables& user_variables) const;
 
 private:
@@ -67,6 +71,7 @@ private:
     [[noreturn]] void reraise_last_error(int32_t result);
 
     ScriptControl& control_;
+    std::size_t max_text_length_;
 };
 
 } // namespace drafthand::script
