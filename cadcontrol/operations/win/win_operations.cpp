@@ -107,9 +107,9 @@ int32_t VariantNumberReader::to_double(std::wstring_view text, double& value) {
         return runtime_error::TypeMismatch;
     }
     const size_t last = text.find_last_not_of(kBlanks);
-    const std::wstring digits(text.substr(first, last - first + 1));
+    std::wstring digits(text.substr(first, last - first + 1));
     double parsed = 0.0;
-    const HRESULT hr = ::VarR8FromStr(digits.c_str(), LOCALE_USER_DEFAULT, 0, &parsed);
+    const HRESULT hr = ::VarR8FromStr(digits.data(), LOCALE_USER_DEFAULT, 0, &parsed);
     if (hr == DISP_E_OVERFLOW) {
         return runtime_error::Overflow;
     }
