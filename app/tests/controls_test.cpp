@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-namespace tarn2 {
+namespace tarn::app {
 namespace {
 
 TEST(Form1Controls, IdsAndNamesAreUniqueAndFindable) {
@@ -119,4 +119,4 @@ TEST(NumberFormat, WritesTheShortestFormWithFifteenDigits) {
 }
 
 } // namespace
-} // namespace tarn2
+} // namespace tarn::app

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-namespace tarn2::testing {
+namespace tarn::app::testing {
 
 using Log = std::vector<std::wstring>;
 
@@ -316,4 +316,4 @@ struct Rig {
     }
 };
 
-} // namespace tarn2::testing
+} // namespace tarn::app::testing

@@ -7,7 +7,7 @@
 
 #include <limits>
 
-namespace tarn2::testing {
+namespace tarn::app::testing {
 namespace {
 
 using ::testing::ElementsAre;
@@ -699,4 +699,4 @@ TEST(Pick, ClosingDuringAPickEndsTheWaitQuietly) {
 }
 
 } // namespace
-} // namespace tarn2::testing
+} // namespace tarn::app::testing

@@ -1,6 +1,6 @@
 #include "tarn2/controls.h"
 
-namespace tarn2 {
+namespace tarn::app {
 namespace {
 
 // Controls on a tab are placed relative to the tab strip, options relative to
@@ -139,4 +139,4 @@ int twips_to_pixels(int twips, int dots_per_inch) {
     return static_cast<int>(scaled >= 0 ? (scaled + 720) / 1440 : -((-scaled + 720) / 1440));
 }
 
-} // namespace tarn2
+} // namespace tarn::app

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-namespace tarn2 {
+namespace tarn::app {
 namespace {
 
 constexpr ControlId kButtons[] = {kCommand1, kCommand2, kCommand3, kCommand4, kCommand5};
@@ -420,4 +420,4 @@ bool Form1::request_close() {
     return false;
 }
 
-} // namespace tarn2
+} // namespace tarn::app

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-namespace tarn2 {
+namespace tarn::app {
 
 FormModel::FormModel() {
     for (const ControlSpec& spec : form1_controls()) {
@@ -64,4 +64,4 @@ void FormModel::check(ControlId option) {
     state(option).checked = true;
 }
 
-} // namespace tarn2
+} // namespace tarn::app

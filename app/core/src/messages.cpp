@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-namespace tarn2 {
+namespace tarn::app {
 
 std::wstring not_a_number_message(const std::wstring& box_name) {
     return L"「" + box_name + L"」に数値を入力してください。";
@@ -52,4 +52,4 @@ std::wstring component_error_message(std::int32_t number) {
     return text + L"）。";
 }
 
-} // namespace tarn2
+} // namespace tarn::app

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-namespace tarn2 {
+namespace tarn::app {
 
 std::wstring format_number(double value, wchar_t decimal_point) {
     if (value == 0.0) {
@@ -38,4 +38,4 @@ std::wstring format_number(double value, wchar_t decimal_point) {
     return result;
 }
 
-} // namespace tarn2
+} // namespace tarn::app

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace tarn2 {
+namespace tarn::app {
 
 // Stable control ids, part of the window's outside interface: tests and GUI
 // automation tools find the controls with GetDlgItem. Never renumber.
@@ -100,4 +100,4 @@ enum Tab : int {
 // twips -> pixels at dots_per_inch, rounded to nearest.
 int twips_to_pixels(int twips, int dots_per_inch);
 
-} // namespace tarn2
+} // namespace tarn::app

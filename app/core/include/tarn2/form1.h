@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-namespace tarn2 {
+namespace tarn::app {
 
 // Command strings sent to AutoCAD.
 inline constexpr const wchar_t* kOsnapCoordCommand = L"^C^Cosnapcoord^M1^M";
@@ -91,4 +91,4 @@ private:
     bool close_pending_ = false;
 };
 
-} // namespace tarn2
+} // namespace tarn::app

@@ -8,7 +8,7 @@
 
 #include <map>
 
-namespace tarn2 {
+namespace tarn::app {
 
 class FormModel : public FormView {
 public:
@@ -41,4 +41,4 @@ private:
     bool top_most_ = false;
 };
 
-} // namespace tarn2
+} // namespace tarn::app

@@ -6,13 +6,13 @@
 #include <cstdint>
 #include <string>
 
-namespace tarn2 {
+namespace tarn::app {
 
 inline constexpr const wchar_t* kMsgNoAcad = L"AutoCADが起動していないか、応答がありません。";
 inline constexpr const wchar_t* kMsgCancelled = L"ユーザによってキャンセルされました。";
 inline constexpr const wchar_t* kMsgNoComponent =
-    L"Drafthand（CAD制御コンポーネント）が登録されていないため、AutoCADに接続できません。"
-    L"Drafthand.dll を regsvr32 で登録してください。";
+    L"CAD制御コンポーネント Drafthand を作成できないため、AutoCADに接続できません。"
+    L"Drafthand.dll が regsvr32 で登録されているか確認してください。";
 inline constexpr const wchar_t* kMsgBusy =
     L"AutoCADで点の指定を待っています。点を指定するか、キャンセルしてから操作してください。";
 inline constexpr const wchar_t* kMsgNoScript =
@@ -28,4 +28,4 @@ std::wstring curve_result_message(std::int32_t code);
 // For a component failure whose description came back empty.
 std::wstring component_error_message(std::int32_t number);
 
-} // namespace tarn2
+} // namespace tarn::app

@@ -5,8 +5,8 @@
 
 #include <string>
 
-namespace tarn2 {
+namespace tarn::app {
 
 std::wstring format_number(double value, wchar_t decimal_point = L'.');
 
-} // namespace tarn2
+} // namespace tarn::app

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace tarn2 {
+namespace tarn::app {
 
 // The controls of Form1 as the logic sees them. Numbers live only as the text
 // of their boxes.
@@ -131,4 +131,4 @@ public:
 inline constexpr std::int32_t kResultTrue = -1;
 inline constexpr std::int32_t kCancelByUser = static_cast<std::int32_t>(0x80040201u);
 
-} // namespace tarn2
+} // namespace tarn::app
