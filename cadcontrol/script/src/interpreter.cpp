@@ -48,9 +48,9 @@ void replace_all(std::wstring& text, std::wstring_view name, std::wstring_view v
     text.swap(result);
 }
 
-std::wstring variable_name(std::size_t index) {
-    return L"%USER" + std::to_wstring(index) + L"%";
-}
+const wchar_t* const kVariableNames[kMaxUserVariables] = {
+    L"%USER0%", L"%USER1%", L"%USER2%", L"%USER3%", L"%USER4%",
+    L"%USER5%", L"%USER6%", L"%USER7%", L"%USER8%", L"%USER9%"};
 
 [[noreturn]] void raise_conversion(Conversion conversion) {
     raise_general(conversion == Conversion::overflow ? runtime_error::Overflow
@@ -76,9 +76,12 @@ std::wstring answer_word(int32_t answer) {
 
 std::wstring ScriptInterpreter::ReplaceVariables(std::wstring text,
                                                  const UserVariables& user_variables) const {
+    if (text.find(L'%') == std::wstring::npos) {
+        return text;
+    }
     const std::size_t count = std::min(user_variables.size(), kMaxUserVariables);
     for (std::size_t n = 0; n < count; ++n) {
-        replace_all(text, variable_name(n), user_variables[n], max_text_length_);
+        replace_all(text, kVariableNames[n], user_variables[n], max_text_length_);
     }
     replace_all(text, L"%COMMAND_TIMEOUT%", std::to_wstring(control_.CommandTimeOut()),
                 max_text_length_);

@@ -1,5 +1,6 @@
 #include "drafthand/script/script_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -22,8 +23,9 @@ std::wstring collapse_tab_runs(std::wstring_view line) {
     std::size_t i = 0;
     while (i < line.size()) {
         if (line[i] != L'\t') {
-            result.push_back(line[i]);
-            ++i;
+            const auto tab = std::min(line.find(L'\t', i), line.size());
+            result.append(line, i, tab - i);
+            i = tab;
             continue;
         }
         std::size_t run = 0;

@@ -25,6 +25,7 @@ std::string to_utf8(std::wstring_view text) {
 
 std::wstring from_utf8(std::string_view bytes) {
     std::wstring out;
+    out.reserve(bytes.size());
     std::size_t i = 0;
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(bytes[k]); };
     while (i < bytes.size()) {
