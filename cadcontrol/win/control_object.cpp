@@ -1,0 +1,134 @@
+#include "dispatch.h"
+#include "objects.h"
+#include "win32_platform.h"
+
+#include "drafthand/channel.h"
+
+namespace drafthand::win {
+namespace {
+
+class ControlObject final : public DispatchObject<_Control, &IID__Control> {
+public:
+    explicit ControlObject(ThreadRecords& records)
+        : channel_(records, window_system(), clock(), message_pump()) {}
+
+    HRESULT STDMETHODCALLTYPE get_CommandTimeOut(LONG* value) override {
+        return get(value, channel_.command_timeout());
+    }
+    HRESULT STDMETHODCALLTYPE put_CommandTimeOut(LONG value) override {
+        channel_.set_command_timeout(value);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_CheckInterval(LONG* value) override {
+        return get(value, channel_.check_interval());
+    }
+    HRESULT STDMETHODCALLTYPE put_CheckInterval(LONG value) override {
+        channel_.set_check_interval(value);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_PostNullChar(VARIANT_BOOL* value) override {
+        return get_bool(value, channel_.post_null_char());
+    }
+    HRESULT STDMETHODCALLTYPE put_PostNullChar(VARIANT_BOOL value) override {
+        channel_.set_post_null_char(value != VARIANT_FALSE);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_PatternMatch(VARIANT_BOOL* value) override {
+        return get_bool(value, channel_.pattern_match());
+    }
+    HRESULT STDMETHODCALLTYPE put_PatternMatch(VARIANT_BOOL value) override {
+        channel_.set_pattern_match(value != VARIANT_FALSE);
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE PostCommand(BSTR command, LONG* result) override {
+        if (result == nullptr) {
+            return E_POINTER;
+        }
+        return guarded([&] {
+            *result = channel_.PostCommand(from_bstr(command));
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE GetPrompt(BSTR* prompt, LONG* result) override {
+        if (prompt == nullptr || result == nullptr) {
+            return E_POINTER;
+        }
+        return guarded([&] {
+            std::wstring text = from_bstr(*prompt);
+            *result = channel_.GetPrompt(text);
+            return *result == kSuccess ? replace(prompt, text) : S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE GetHistory(BSTR* history, BSTR match, LONG* result) override {
+        if (history == nullptr || result == nullptr) {
+            return E_POINTER;
+        }
+        return guarded([&] {
+            std::wstring text = from_bstr(*history);
+            *result = channel_.GetHistory(text, from_bstr(match));
+            return *result == kSuccess ? replace(history, text) : S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE Terminate() override {
+        channel_.Terminate();
+        return S_OK;
+    }
+
+    // The operations built on the prompt wait, and the script interpreter.
+    HRESULT STDMETHODCALLTYPE Active(LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SendCommand(BSTR, BSTR, LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE WaitPrompt(BSTR, LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetVariable(BSTR, BSTR*, LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetVariable(BSTR, BSTR, LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetPosition(double*, double*, double*, LONG*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE RunScript(BSTR, SAFEARRAY**, LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ShowMessage(BSTR, LONG, BSTR, LONG*) override { return E_NOTIMPL; }
+
+private:
+    static HRESULT get(LONG* out, int32_t value) {
+        if (out == nullptr) {
+            return E_POINTER;
+        }
+        *out = value;
+        return S_OK;
+    }
+    static HRESULT get_bool(VARIANT_BOOL* out, bool value) {
+        if (out == nullptr) {
+            return E_POINTER;
+        }
+        *out = value ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    }
+    // Replaces an in/out string; the old one is freed only once the new one
+    // exists.
+    static HRESULT replace(BSTR* target, const std::wstring& text) {
+        BSTR fresh = nullptr;
+        const HRESULT hr = to_bstr(text, &fresh);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        ::SysFreeString(*target);
+        *target = fresh;
+        return S_OK;
+    }
+
+    Channel channel_;
+};
+
+} // namespace
+
+HRESULT create_control(ThreadRecords& records, _Control** out) {
+    if (out == nullptr) {
+        return E_POINTER;
+    }
+    *out = nullptr;
+    return guarded([&] {
+        *out = new ControlObject(records);
+        return S_OK;
+    });
+}
+
+} // namespace drafthand::win

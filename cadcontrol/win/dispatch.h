@@ -1,0 +1,131 @@
+// IDispatch through the type library for our dual interfaces, with one
+// conversion step in front of ITypeInfo::Invoke: script clients pass every
+// argument as a by-reference VARIANT, which ITypeInfo::Invoke refuses for
+// typed parameters. The arguments are converted to the declared types (and
+// missing optional ones filled with their defaults) first, and in/out values
+// are written back afterwards.
+#pragma once
+
+#include "module.h"
+
+#include "tarn/unique.h"
+
+#include <oaidl.h>
+#include <windows.h>
+
+namespace drafthand::win {
+
+// The interface's type information from our own embedded type library: the
+// view handed to clients and the vtable view that Invoke calls through.
+HRESULT load_type_info(REFIID iid, tarn::com_ptr<ITypeInfo>& client_view,
+                       tarn::com_ptr<ITypeInfo>& vtable_view);
+
+HRESULT invoke_with_conversion(ITypeInfo* vtable_view, void* instance, DISPID member, WORD flags,
+                               DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+                               UINT* argument_error) noexcept;
+
+// Reference counting, QueryInterface and IDispatch for one dual interface.
+template <typename Interface, const IID* kIid> class DispatchObject : public Interface {
+public:
+    DispatchObject(const DispatchObject&) = delete;
+    DispatchObject& operator=(const DispatchObject&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (out == nullptr) {
+            return E_POINTER;
+        }
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
+            IsEqualIID(iid, *kIid)) {
+            *out = static_cast<Interface*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override {
+        return static_cast<ULONG>(::InterlockedIncrement(&references_));
+    }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const LONG left = ::InterlockedDecrement(&references_);
+        if (left == 0) {
+            delete this;
+        }
+        return static_cast<ULONG>(left);
+    }
+
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        if (count == nullptr) {
+            return E_POINTER;
+        }
+        *count = 1;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
+        if (info == nullptr) {
+            return E_POINTER;
+        }
+        *info = nullptr;
+        if (index != 0) {
+            return DISP_E_BADINDEX;
+        }
+        const HRESULT hr = ensure_type_info();
+        if (FAILED(hr)) {
+            return hr;
+        }
+        *info = client_view_.copy().detach();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+                                            DISPID* ids) override {
+        const HRESULT hr = ensure_type_info();
+        return FAILED(hr) ? hr : ::DispGetIDsOfNames(client_view_.get(), names, count, ids);
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* params,
+                                     VARIANT* result, EXCEPINFO* exception,
+                                     UINT* argument_error) override {
+        const HRESULT hr = ensure_type_info();
+        if (FAILED(hr)) {
+            return hr;
+        }
+        return invoke_with_conversion(vtable_view_.get(), static_cast<Interface*>(this), member,
+                                      flags, params, result, exception, argument_error);
+    }
+
+protected:
+    DispatchObject() { module_add_ref(); }
+    virtual ~DispatchObject() { module_release(); }
+
+private:
+    HRESULT ensure_type_info() noexcept {
+        if (vtable_view_) {
+            return S_OK;
+        }
+        return load_type_info(*kIid, client_view_, vtable_view_);
+    }
+
+    LONG references_ = 1;
+    tarn::com_ptr<ITypeInfo> client_view_;
+    tarn::com_ptr<ITypeInfo> vtable_view_;
+};
+
+// Runs a COM method body; nothing thrown gets past it.
+template <typename Body> HRESULT guarded(Body&& body) noexcept {
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+// A null BSTR is an empty string.
+inline std::wstring from_bstr(BSTR text) {
+    return text == nullptr ? std::wstring() : std::wstring(text, ::SysStringLen(text));
+}
+
+// Hands a new BSTR to an [out] parameter.
+HRESULT to_bstr(const std::wstring& text, BSTR* out);
+
+} // namespace drafthand::win

@@ -1,0 +1,694 @@
+// A C++ automation client of the registered Drafthand.dll: early-bound through
+// the generated header and late-bound through IDispatch, against a running
+// cadsim.exe where one is given (DRAFTHAND_CADSIM, a Windows path).
+#include "Drafthand_h.h"
+
+#include "tarn/ansi_text.h"
+#include "tarn/unique.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using tarn::com_ptr;
+using tarn::unique_bstr;
+
+constexpr LONG kSuccess = -1;
+constexpr LONG kSearchFailed = static_cast<LONG>(0x8004026Fu);
+constexpr LONG kLinkFailed = static_cast<LONG>(0x80040270u);
+constexpr LONG kCommandFailed = static_cast<LONG>(0x80040271u);
+const std::wstring kNotRunning = L"AutoCADが起動していないか、応答がありません。";
+const std::wstring kSearchError = L"AutoCADを検索中にエラーが発生しました。";
+
+std::wstring environment(const wchar_t* name) {
+    wchar_t buffer[1024] = {};
+    const DWORD length = ::GetEnvironmentVariableW(name, buffer, 1024);
+    return length > 0 && length < 1024 ? std::wstring(buffer, length) : std::wstring();
+}
+
+std::wstring text(BSTR value) {
+    return value ? std::wstring(value, ::SysStringLen(value)) : L"";
+}
+
+// An in/out string argument: starts with a value and is freed at the end.
+class InOutBstr {
+public:
+    explicit InOutBstr(const wchar_t* initial) : value_(::SysAllocString(initial)) {}
+    InOutBstr(const InOutBstr&) = delete;
+    InOutBstr& operator=(const InOutBstr&) = delete;
+    ~InOutBstr() { ::SysFreeString(value_); }
+    BSTR* address() { return &value_; }
+    BSTR get() const { return value_; }
+
+private:
+    BSTR value_;
+};
+
+com_ptr<_Acad> create_acad() {
+    com_ptr<_Acad> acad;
+    const HRESULT hr =
+        ::CoCreateInstance(CLSID_Acad, nullptr, CLSCTX_INPROC_SERVER, IID__Acad, acad.put_void());
+    EXPECT_EQ(hr, S_OK);
+    return acad;
+}
+
+// Reads a string property through a pointer to member.
+template <typename Object>
+std::wstring get_string(Object* object, HRESULT (STDMETHODCALLTYPE Object::*getter)(BSTR*)) {
+    unique_bstr value;
+    EXPECT_EQ((object->*getter)(value.put()), S_OK);
+    return text(value.get());
+}
+
+template <typename Object>
+LONG get_long(Object* object, HRESULT (STDMETHODCALLTYPE Object::*getter)(LONG*)) {
+    LONG value = 12345;
+    EXPECT_EQ((object->*getter)(&value), S_OK);
+    return value;
+}
+
+LONG search(_Acad* acad) {
+    LONG result = 0;
+    EXPECT_EQ(acad->Search(&result), S_OK);
+    return result;
+}
+
+struct Error {
+    LONG number;
+    std::wstring source;
+    std::wstring description;
+};
+
+Error last_error(_Acad* acad) {
+    return {get_long(acad, &_Acad::get_ErrNumber), get_string(acad, &_Acad::get_ErrSource),
+            get_string(acad, &_Acad::get_ErrDescription)};
+}
+
+TEST(Fresh, DefaultsOfANewAcad) {
+    com_ptr<_Acad> acad = create_acad();
+    ASSERT_TRUE(acad);
+    EXPECT_EQ(get_string(acad.get(), &_Acad::get_Title), L"Drafthand");
+    EXPECT_EQ(get_string(acad.get(), &_Acad::get_Version), L"1.00.00");
+    EXPECT_EQ(get_long(acad.get(), &_Acad::get_ExecuteTimeOut), 300000);
+    EXPECT_EQ(acad->put_ExecuteTimeOut(-5), S_OK);
+    EXPECT_EQ(get_long(acad.get(), &_Acad::get_ExecuteTimeOut), -1);
+    for (auto getter : {&_Acad::get_MainWindowHandle, &_Acad::get_MainWindowThreadID,
+                        &_Acad::get_MainWindowProcessID, &_Acad::get_TextWindowHandle,
+                        &_Acad::get_CommandWindowThreadID, &_Acad::get_HistoryWindowProcessID}) {
+        EXPECT_EQ(get_long(acad.get(), getter), 0);
+    }
+    for (auto getter : {&_Acad::get_MainWindowClass, &_Acad::get_TextWindowTitle,
+                        &_Acad::get_CommandWindowClass, &_Acad::get_HistoryWindowTitle}) {
+        EXPECT_EQ(get_string(acad.get(), getter), L"");
+    }
+    EXPECT_EQ(get_string(acad.get(), &_Acad::get_MainCompareTitle), L"AutoCAD LT");
+    EXPECT_EQ(get_string(acad.get(), &_Acad::get_TextCompareTitle), L"AutoCAD LT ﾃｷｽﾄ");
+    EXPECT_EQ(get_string(acad.get(), &_Acad::get_CommandCompareTitle), L"Headlands");
+    EXPECT_EQ(get_string(acad.get(), &_Acad::get_HistoryCompareTitle), L"MountTam");
+    const Error error = last_error(acad.get());
+    EXPECT_EQ(error.number, 0);
+    EXPECT_EQ(error.source, L"");
+    EXPECT_EQ(error.description, L"");
+    com_ptr<_Control> control;
+    EXPECT_EQ(acad->get_Control(control.put()), S_OK);
+    EXPECT_FALSE(control);
+    VARIANT_BOOL exists = VARIANT_TRUE;
+    EXPECT_EQ(acad->ControlExists(&exists), S_OK);
+    EXPECT_EQ(exists, VARIANT_FALSE);
+}
+
+TEST(Fresh, CompareTitlesAreSharedAndResetByANewAcad) {
+    com_ptr<_Acad> first = create_acad();
+    unique_bstr title(::SysAllocString(L"x"));
+    EXPECT_EQ(first->put_MainCompareTitle(title.get()), S_OK);
+    EXPECT_EQ(first->put_HistoryCompareTitle(nullptr), S_OK); // a null BSTR is empty
+    EXPECT_EQ(get_string(first.get(), &_Acad::get_MainCompareTitle), L"x");
+    EXPECT_EQ(get_string(first.get(), &_Acad::get_TextCompareTitle), L"AutoCAD LT ﾃｷｽﾄ");
+    EXPECT_EQ(get_string(first.get(), &_Acad::get_HistoryCompareTitle), L"");
+    com_ptr<_Acad> second = create_acad();
+    EXPECT_EQ(get_string(first.get(), &_Acad::get_MainCompareTitle), L"AutoCAD LT");
+    EXPECT_EQ(get_string(second.get(), &_Acad::get_HistoryCompareTitle), L"MountTam");
+}
+
+TEST(Fresh, ControlIsNotCreatable) {
+    com_ptr<IUnknown> control;
+    const HRESULT hr = ::CoCreateInstance(CLSID_Control, nullptr, CLSCTX_INPROC_SERVER,
+                                          IID_IUnknown, control.put_void());
+    EXPECT_TRUE(FAILED(hr)) << hr;
+    EXPECT_FALSE(control);
+}
+
+TEST(NoCad, SearchReportsNotRunning) {
+    com_ptr<_Acad> acad = create_acad();
+    EXPECT_EQ(search(acad.get()), kSearchFailed);
+    const Error error = last_error(acad.get());
+    EXPECT_EQ(error.number, kSearchFailed);
+    EXPECT_EQ(error.source, L"Drafthand.Acad.Search");
+    EXPECT_EQ(error.description, kNotRunning);
+    com_ptr<_Control> control;
+    EXPECT_EQ(acad->get_Control(control.put()), S_OK);
+    EXPECT_FALSE(control);
+}
+
+// Late-bound calls as a script client makes them.
+class Late {
+public:
+    explicit Late(IUnknown* object) { object->QueryInterface(IID_IDispatch, dispatch_.put_void()); }
+
+    DISPID id(const wchar_t* name) {
+        DISPID result = DISPID_UNKNOWN;
+        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+        EXPECT_EQ(dispatch_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &result), S_OK)
+            << "no member named that";
+        return result;
+    }
+    // Arguments in the order written; returns the HRESULT.
+    HRESULT call(const wchar_t* name, WORD flags, std::vector<VARIANT> arguments, VARIANT* result,
+                 UINT* argument_error = nullptr) {
+        std::vector<VARIANT> reversed(arguments.rbegin(), arguments.rend());
+        DISPID put = DISPID_PROPERTYPUT;
+        const bool is_put = flags == DISPATCH_PROPERTYPUT;
+        DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), is_put ? &put : nullptr,
+                          static_cast<UINT>(reversed.size()), is_put ? 1u : 0u};
+        UINT error = 0;
+        return dispatch_->Invoke(id(name), IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result,
+                                 nullptr, argument_error ? argument_error : &error);
+    }
+    IDispatch* get() { return dispatch_.get(); }
+
+private:
+    com_ptr<IDispatch> dispatch_;
+};
+
+VARIANT by_ref(VARIANT* target) {
+    VARIANT v;
+    ::VariantInit(&v);
+    v.vt = VT_BYREF | VT_VARIANT;
+    v.pvarVal = target;
+    return v;
+}
+
+VARIANT long_value(LONG value) {
+    VARIANT v;
+    ::VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = value;
+    return v;
+}
+
+TEST(LateBound, PropertiesAndArgumentChecks) {
+    com_ptr<_Acad> acad = create_acad();
+    Late late(acad.get());
+    ASSERT_TRUE(late.get());
+    constexpr WORD kGet = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
+
+    tarn::unique_variant result;
+    EXPECT_EQ(late.call(L"Version", kGet, {}, result.put()), S_OK);
+    ASSERT_EQ(result.get()->vt, VT_BSTR);
+    EXPECT_EQ(text(result.get()->bstrVal), L"1.00.00");
+    // The default member is Title.
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    EXPECT_EQ(late.get()->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_PROPERTYGET, &none,
+                                 result.put(), nullptr, nullptr),
+              S_OK);
+    EXPECT_EQ(text(result.get()->bstrVal), L"Drafthand");
+
+    // A script's variable holding a number given by reference to a put.
+    tarn::unique_variant held;
+    held.get()->vt = VT_I2;
+    held.get()->iVal = -9;
+    EXPECT_EQ(late.call(L"ExecuteTimeOut", DISPATCH_PROPERTYPUT, {by_ref(held.get())}, nullptr),
+              S_OK);
+    EXPECT_EQ(get_long(acad.get(), &_Acad::get_ExecuteTimeOut), -1);
+
+    tarn::unique_variant word;
+    word.get()->vt = VT_BSTR;
+    word.get()->bstrVal = ::SysAllocString(L"abc");
+    UINT argument_error = 99;
+    EXPECT_EQ(
+        late.call(L"ExecuteTimeOut", DISPATCH_PROPERTYPUT, {*word.get()}, nullptr, &argument_error),
+        DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(argument_error, 0u);
+    EXPECT_EQ(late.call(L"Search", DISPATCH_METHOD, {long_value(1)}, result.put()),
+              DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(late.call(L"Execute", DISPATCH_METHOD, {}, result.put()), DISP_E_BADPARAMCOUNT);
+
+    EXPECT_EQ(late.call(L"Search", DISPATCH_METHOD, {}, result.put()), S_OK);
+    ASSERT_EQ(result.get()->vt, VT_I4);
+    EXPECT_EQ(result.get()->lVal, kSearchFailed);
+    // Called as a statement: no result wanted.
+    EXPECT_EQ(late.call(L"Search", DISPATCH_METHOD, {}, nullptr), S_OK);
+}
+
+BOOL CALLBACK close_window_of(HWND window, LPARAM process_id) {
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    if (process == *reinterpret_cast<const DWORD*>(process_id)) {
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+    }
+    return TRUE;
+}
+
+// A running cadsim.exe, closed when the test ends.
+class CadSim {
+public:
+    explicit CadSim(const std::wstring& arguments) {
+        path_ = environment(L"DRAFTHAND_CADSIM");
+        if (path_.empty()) {
+            return;
+        }
+        wchar_t directory[MAX_PATH] = {};
+        ::GetTempPathW(MAX_PATH, directory);
+        dxf_ = std::wstring(directory) + L"drafthand_client_" + std::to_wstring(::GetTickCount()) +
+               L".dxf";
+        std::wstring command = L"\"" + path_ + L"\" --dxf \"" + dxf_ + L"\" " + arguments;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION info{};
+        if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &info)) {
+            process_.reset(info.hProcess);
+            ::CloseHandle(info.hThread);
+            process_id_ = info.dwProcessId;
+            ::WaitForInputIdle(process_.get(), 10000);
+        }
+    }
+    CadSim(const CadSim&) = delete;
+    CadSim& operator=(const CadSim&) = delete;
+    ~CadSim() { close(); }
+
+    bool available() const { return !path_.empty(); }
+    bool started() const { return static_cast<bool>(process_); }
+    DWORD process_id() const { return process_id_; }
+    const std::wstring& dxf() const { return dxf_; }
+
+    // Searches until the stand-in's windows are there.
+    LONG search_until_found(_Acad* acad) {
+        LONG result = 0;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            result = search(acad);
+            if (result == kSuccess) {
+                break;
+            }
+            ::Sleep(100);
+        }
+        return result;
+    }
+
+    void close() {
+        if (!process_) {
+            return;
+        }
+        ::EnumWindows(close_window_of, reinterpret_cast<LPARAM>(&process_id_));
+        if (::WaitForSingleObject(process_.get(), 10000) != WAIT_OBJECT_0) {
+            ::TerminateProcess(process_.get(), 1);
+            ::WaitForSingleObject(process_.get(), 10000);
+        }
+        process_.reset();
+    }
+
+private:
+    std::wstring path_;
+    std::wstring dxf_;
+    tarn::unique_handle process_;
+    DWORD process_id_ = 0;
+};
+
+std::string read_file(const std::wstring& path) {
+    std::ifstream file(tarn::to_utf8(path), std::ios::binary);
+    if (!file) {
+        // Wide paths under the temp folder may not be ASCII.
+        HANDLE handle =
+            ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_EXISTING, 0, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) {
+            return {};
+        }
+        tarn::unique_handle owned(handle);
+        std::string data;
+        char buffer[4096];
+        DWORD read = 0;
+        while (::ReadFile(owned.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+            data.append(buffer, read);
+        }
+        return data;
+    }
+    std::stringstream content;
+    content << file.rdbuf();
+    return content.str();
+}
+
+LONG prompt_of(_Control* control, std::wstring& prompt) {
+    InOutBstr value(L"before");
+    LONG result = 0;
+    EXPECT_EQ(control->GetPrompt(value.address(), &result), S_OK);
+    prompt = text(value.get());
+    return result;
+}
+
+// Polls until the stand-in shows its idle prompt.
+bool wait_idle(_Control* control) {
+    std::wstring prompt;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (prompt_of(control, prompt) == kSuccess && prompt == L"ｺﾏﾝﾄﾞ: ") {
+            return true;
+        }
+        ::Sleep(50);
+    }
+    return false;
+}
+
+class WithCad : public ::testing::Test {
+protected:
+    void start(const std::wstring& arguments) {
+        cad_ = std::make_unique<CadSim>(arguments);
+        if (!cad_->available()) {
+            GTEST_SKIP() << "no cadsim.exe given";
+        }
+        ASSERT_TRUE(cad_->started());
+    }
+    std::unique_ptr<CadSim> cad_;
+};
+
+class Lt : public WithCad {
+protected:
+    void SetUp() override {
+        start(L"");
+        if (IsSkipped()) {
+            return;
+        }
+        acad_ = create_acad();
+        ASSERT_EQ(cad_->search_until_found(acad_.get()), kSuccess);
+        ASSERT_EQ(acad_->get_Control(control_.put()), S_OK);
+        ASSERT_TRUE(control_);
+        ASSERT_TRUE(wait_idle(control_.get()));
+    }
+    com_ptr<_Acad> acad_;
+    com_ptr<_Control> control_;
+};
+
+struct ExpectedWindow {
+    HWND handle;
+    std::wstring title;
+};
+
+void expect_window(_Acad* acad, HRESULT (STDMETHODCALLTYPE _Acad::*handle)(LONG*),
+                   HRESULT (STDMETHODCALLTYPE _Acad::*thread)(LONG*),
+                   HRESULT (STDMETHODCALLTYPE _Acad::*process_id)(LONG*),
+                   HRESULT (STDMETHODCALLTYPE _Acad::*class_name)(BSTR*),
+                   HRESULT (STDMETHODCALLTYPE _Acad::*title)(BSTR*), HWND expected,
+                   DWORD expected_process) {
+    ASSERT_NE(expected, nullptr);
+    EXPECT_EQ(get_long(acad, handle), static_cast<LONG>(reinterpret_cast<INT_PTR>(expected)));
+    DWORD process = 0;
+    const DWORD thread_id = ::GetWindowThreadProcessId(expected, &process);
+    EXPECT_EQ(get_long(acad, thread), static_cast<LONG>(thread_id));
+    EXPECT_EQ(get_long(acad, process_id), static_cast<LONG>(expected_process));
+    EXPECT_EQ(process, expected_process);
+    char buffer[260] = {};
+    ::GetClassNameA(expected, buffer, 260);
+    EXPECT_EQ(get_string(acad, class_name), tarn::from_ansi(buffer));
+    char caption[512] = {};
+    ::GetWindowTextA(expected, caption, 512);
+    EXPECT_EQ(get_string(acad, title), tarn::from_ansi(caption));
+}
+
+TEST_F(Lt, WindowPropertiesMatchTheStandInsWindows) {
+    HWND main = ::FindWindowW(nullptr, L"AutoCAD LT - [Drawing1.dwg]");
+    HWND text_window = ::FindWindowW(nullptr, L"AutoCAD LT ﾃｷｽﾄ");
+    ASSERT_NE(text_window, nullptr);
+    HWND command = ::FindWindowExW(text_window, nullptr, nullptr, L"Headlands");
+    HWND history = ::FindWindowExW(text_window, nullptr, nullptr, L"MountTam");
+    const DWORD pid = cad_->process_id();
+    expect_window(acad_.get(), &_Acad::get_MainWindowHandle, &_Acad::get_MainWindowThreadID,
+                  &_Acad::get_MainWindowProcessID, &_Acad::get_MainWindowClass,
+                  &_Acad::get_MainWindowTitle, main, pid);
+    expect_window(acad_.get(), &_Acad::get_TextWindowHandle, &_Acad::get_TextWindowThreadID,
+                  &_Acad::get_TextWindowProcessID, &_Acad::get_TextWindowClass,
+                  &_Acad::get_TextWindowTitle, text_window, pid);
+    expect_window(acad_.get(), &_Acad::get_CommandWindowHandle, &_Acad::get_CommandWindowThreadID,
+                  &_Acad::get_CommandWindowProcessID, &_Acad::get_CommandWindowClass,
+                  &_Acad::get_CommandWindowTitle, command, pid);
+    expect_window(acad_.get(), &_Acad::get_HistoryWindowHandle, &_Acad::get_HistoryWindowThreadID,
+                  &_Acad::get_HistoryWindowProcessID, &_Acad::get_HistoryWindowClass,
+                  &_Acad::get_HistoryWindowTitle, history, pid);
+    EXPECT_EQ(get_string(acad_.get(), &_Acad::get_MainWindowTitle), L"AutoCAD LT - [Drawing1.dwg]");
+    VARIANT_BOOL exists = VARIANT_FALSE;
+    EXPECT_EQ(acad_->ControlExists(&exists), S_OK);
+    EXPECT_EQ(exists, VARIANT_TRUE);
+    EXPECT_EQ(last_error(acad_.get()).number, 0);
+}
+
+TEST_F(Lt, PostCommandDrawsALine) {
+    LONG result = 0;
+    unique_bstr command(::SysAllocString(L"^C^Cline^M0,0^M10,20^M^M"));
+    EXPECT_EQ(control_->PostCommand(command.get(), &result), S_OK);
+    EXPECT_EQ(result, kSuccess);
+    std::string dxf;
+    for (int attempt = 0; attempt < 100 && dxf.find("LINE") == std::string::npos; ++attempt) {
+        ::Sleep(50);
+        dxf = read_file(cad_->dxf());
+    }
+    EXPECT_NE(dxf.find("\nLINE"), std::string::npos) << dxf;
+    EXPECT_TRUE(wait_idle(control_.get()));
+
+    // A command far longer than 255 bytes goes whole: it draws nothing, but
+    // the stand-in takes it and shows it in its history.
+    std::wstring long_command = L"^C^C";
+    long_command.append(1000, L'x');
+    long_command += L"^M";
+    command.reset(::SysAllocString(long_command.c_str()));
+    EXPECT_EQ(control_->PostCommand(command.get(), &result), S_OK);
+    EXPECT_EQ(result, kSuccess);
+    unique_bstr history;
+    ASSERT_EQ(control_->GetHistory(history.put(), nullptr, &result), S_OK);
+    EXPECT_EQ(result, kSuccess);
+    EXPECT_NE(text(history.get()).find(std::wstring(1000, L'x')), std::wstring::npos);
+}
+
+TEST_F(Lt, GetPromptAndGetHistory) {
+    std::wstring prompt;
+    EXPECT_EQ(prompt_of(control_.get(), prompt), kSuccess);
+    EXPECT_EQ(prompt, L"ｺﾏﾝﾄﾞ: ");
+
+    LONG result = 0;
+    unique_bstr command(::SysAllocString(L"^C^Cline^M"));
+    ASSERT_EQ(control_->PostCommand(command.get(), &result), S_OK);
+    ASSERT_EQ(result, kSuccess);
+    for (int attempt = 0; attempt < 100 && prompt == L"ｺﾏﾝﾄﾞ: "; ++attempt) {
+        ::Sleep(50);
+        prompt_of(control_.get(), prompt);
+    }
+    EXPECT_NE(prompt, L"ｺﾏﾝﾄﾞ: ");
+
+    unique_bstr whole;
+    ASSERT_EQ(control_->GetHistory(whole.put(), nullptr, &result), S_OK);
+    EXPECT_EQ(result, kSuccess);
+    const std::wstring history = text(whole.get());
+    EXPECT_NE(history.find(L"line"), std::wstring::npos);
+
+    unique_bstr match(::SysAllocString(L"ｺﾏﾝﾄﾞ: "));
+    unique_bstr tail;
+    ASSERT_EQ(control_->GetHistory(tail.put(), match.get(), &result), S_OK);
+    EXPECT_EQ(result, kSuccess);
+    const size_t last = history.rfind(L"ｺﾏﾝﾄﾞ: ");
+    ASSERT_NE(last, std::wstring::npos);
+    EXPECT_EQ(text(tail.get()), history.substr(last));
+
+    unique_bstr nowhere(::SysAllocString(L"no such text"));
+    InOutBstr empty(L"old");
+    ASSERT_EQ(control_->GetHistory(empty.address(), nowhere.get(), &result), S_OK);
+    EXPECT_EQ(result, kSuccess);
+    EXPECT_EQ(text(empty.get()), L"");
+    command.reset(::SysAllocString(L"^C^C"));
+    control_->PostCommand(command.get(), &result);
+}
+
+TEST_F(Lt, LateBoundInOutArgumentsAsScriptsPassThem) {
+    Late late(control_.get());
+    tarn::unique_variant prompt; // an uninitialised script variable
+    tarn::unique_variant result;
+    ASSERT_EQ(late.call(L"GetPrompt", DISPATCH_METHOD, {by_ref(prompt.get())}, result.put()), S_OK);
+    EXPECT_EQ(result.get()->lVal, kSuccess);
+    ASSERT_EQ(prompt.get()->vt, VT_BSTR);
+    EXPECT_EQ(text(prompt.get()->bstrVal), L"ｺﾏﾝﾄﾞ: ");
+
+    // MatchString left out takes its default, the empty text.
+    tarn::unique_variant history;
+    history.get()->vt = VT_I4; // any type: it is replaced by the text
+    ASSERT_EQ(late.call(L"GetHistory", DISPATCH_METHOD, {by_ref(history.get())}, result.put()),
+              S_OK);
+    EXPECT_EQ(result.get()->lVal, kSuccess);
+    ASSERT_EQ(history.get()->vt, VT_BSTR);
+    const std::wstring whole = text(history.get()->bstrVal);
+    EXPECT_FALSE(whole.empty());
+
+    tarn::unique_variant match;
+    match.get()->vt = VT_BSTR;
+    match.get()->bstrVal = ::SysAllocString(L"ｺﾏﾝﾄﾞ: ");
+    ASSERT_EQ(late.call(L"GetHistory", DISPATCH_METHOD,
+                        {by_ref(history.get()), by_ref(match.get())}, result.put()),
+              S_OK);
+    EXPECT_EQ(text(history.get()->bstrVal), whole.substr(whole.rfind(L"ｺﾏﾝﾄﾞ: ")));
+
+    // A C++ client passing the declared type by reference writes in place.
+    unique_bstr direct;
+    VARIANT typed;
+    ::VariantInit(&typed);
+    typed.vt = VT_BYREF | VT_BSTR;
+    typed.pbstrVal = direct.put();
+    ASSERT_EQ(late.call(L"GetPrompt", DISPATCH_METHOD, {typed}, result.put()), S_OK);
+    EXPECT_EQ(text(direct.get()), L"ｺﾏﾝﾄﾞ: ");
+
+    EXPECT_EQ(late.call(L"GetPrompt", DISPATCH_METHOD, {}, result.put()), DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(
+        late.call(L"PostCommand", DISPATCH_METHOD, {long_value(1), long_value(2)}, result.put()),
+        DISP_E_BADPARAMCOUNT);
+    tarn::unique_variant object;
+    object.get()->vt = VT_DISPATCH;
+    object.get()->pdispVal = late.get();
+    late.get()->AddRef();
+    EXPECT_EQ(late.call(L"PostCommand", DISPATCH_METHOD, {*object.get()}, result.put()),
+              DISP_E_TYPEMISMATCH);
+
+    // Properties of Control with their put rules.
+    tarn::unique_variant value;
+    EXPECT_EQ(late.call(L"CheckInterval", DISPATCH_PROPERTYPUT, {long_value(-10)}, nullptr), S_OK);
+    EXPECT_EQ(late.call(L"CheckInterval", DISPATCH_PROPERTYGET, {}, value.put()), S_OK);
+    EXPECT_EQ(value.get()->lVal, 0);
+    EXPECT_EQ(late.call(L"CommandTimeOut", DISPATCH_PROPERTYPUT, {long_value(-3)}, nullptr), S_OK);
+    EXPECT_EQ(late.call(L"CommandTimeOut", DISPATCH_PROPERTYGET, {}, value.put()), S_OK);
+    EXPECT_EQ(value.get()->lVal, -1);
+    EXPECT_EQ(late.call(L"PatternMatch", DISPATCH_PROPERTYGET, {}, value.put()), S_OK);
+    EXPECT_EQ(value.get()->vt, VT_BOOL);
+    EXPECT_EQ(value.get()->boolVal, VARIANT_TRUE);
+}
+
+TEST_F(Lt, ControlDefaultsAndObjectsShareTheThreadsRecords) {
+    EXPECT_EQ(get_long(control_.get(), &_Control::get_CommandTimeOut), 60000);
+    EXPECT_EQ(get_long(control_.get(), &_Control::get_CheckInterval), 100);
+    VARIANT_BOOL flag = VARIANT_FALSE;
+    EXPECT_EQ(control_->get_PostNullChar(&flag), S_OK);
+    EXPECT_EQ(flag, VARIANT_TRUE);
+
+    // A second Acad clears the shared window table: the first one's Control
+    // then loses its link, and the failure is seen through both objects.
+    com_ptr<_Acad> second = create_acad();
+    EXPECT_EQ(get_long(acad_.get(), &_Acad::get_MainWindowHandle), 0);
+    LONG result = 0;
+    unique_bstr command(::SysAllocString(L"^C"));
+    EXPECT_EQ(control_->PostCommand(command.get(), &result), S_OK);
+    EXPECT_EQ(result, kLinkFailed);
+    EXPECT_EQ(last_error(second.get()).source, L"Drafthand.Control.PostCommand");
+    EXPECT_EQ(last_error(acad_.get()).description, kNotRunning);
+    // A search through the second brings the old Control back to life.
+    EXPECT_EQ(search(second.get()), kSuccess);
+    EXPECT_EQ(last_error(acad_.get()).number, 0);
+    EXPECT_EQ(control_->PostCommand(command.get(), &result), S_OK);
+    EXPECT_EQ(result, kSuccess);
+
+    // Two searches hand out two different Control objects.
+    com_ptr<_Control> first_control;
+    com_ptr<_Control> second_control;
+    second->get_Control(first_control.put());
+    EXPECT_EQ(search(second.get()), kSuccess);
+    second->get_Control(second_control.put());
+    EXPECT_NE(first_control.get(), second_control.get());
+
+    EXPECT_EQ(second->RemoveControl(), S_OK);
+    com_ptr<_Control> none;
+    second->get_Control(none.put());
+    EXPECT_FALSE(none);
+    EXPECT_EQ(get_long(second.get(), &_Acad::get_TextWindowHandle), 0);
+}
+
+TEST_F(Lt, ClosedStandInBreaksTheLink) {
+    cad_->close();
+    VARIANT_BOOL exists = VARIANT_TRUE;
+    LONG result = 0;
+    unique_bstr command(::SysAllocString(L"^C"));
+    EXPECT_EQ(control_->PostCommand(command.get(), &result), S_OK);
+    EXPECT_EQ(result, kLinkFailed);
+    EXPECT_EQ(last_error(acad_.get()).source, L"Drafthand.Control.PostCommand");
+    InOutBstr prompt(L"kept");
+    EXPECT_EQ(control_->GetPrompt(prompt.address(), &result), S_OK);
+    EXPECT_EQ(result, kLinkFailed);
+    EXPECT_EQ(text(prompt.get()), L"kept");
+    EXPECT_EQ(last_error(acad_.get()).source, L"Drafthand.Control.GetPrompt");
+
+    EXPECT_EQ(acad_->ControlExists(&exists), S_OK);
+    EXPECT_EQ(exists, VARIANT_FALSE);
+    EXPECT_EQ(get_long(acad_.get(), &_Acad::get_MainWindowHandle), 0);
+    EXPECT_EQ(get_string(acad_.get(), &_Acad::get_HistoryWindowTitle), L"");
+    com_ptr<_Control> none;
+    acad_->get_Control(none.put());
+    EXPECT_FALSE(none);
+    EXPECT_EQ(search(acad_.get()), kSearchFailed);
+    EXPECT_EQ(last_error(acad_.get()).description, kNotRunning);
+}
+
+class Refusing : public WithCad {};
+
+TEST_F(Refusing, RefusedCommandIsCommandFailed) {
+    start(L"--refuse-copydata");
+    if (IsSkipped()) {
+        return;
+    }
+    com_ptr<_Acad> acad = create_acad();
+    ASSERT_EQ(cad_->search_until_found(acad.get()), kSuccess);
+    com_ptr<_Control> control;
+    acad->get_Control(control.put());
+    ASSERT_TRUE(control);
+    LONG result = 0;
+    unique_bstr command(::SysAllocString(L"line^M"));
+    EXPECT_EQ(control->PostCommand(command.get(), &result), S_OK);
+    EXPECT_EQ(result, kCommandFailed);
+    const Error error = last_error(acad.get());
+    EXPECT_EQ(error.source, L"Drafthand.Control.PostCommand");
+    EXPECT_EQ(error.description, kNotRunning);
+}
+
+class FullProduct : public WithCad {};
+
+TEST_F(FullProduct, FoundOnlyWithTheFullProductsTitles) {
+    start(L"--product full");
+    if (IsSkipped()) {
+        return;
+    }
+    com_ptr<_Acad> acad = create_acad();
+    // Give the stand-in time to show its windows before the negative search.
+    com_ptr<_Acad> probe = create_acad();
+    unique_bstr main(::SysAllocString(L"AutoCAD - ["));
+    unique_bstr text_title(::SysAllocString(L"AutoCAD ﾃｷｽﾄ"));
+    probe->put_MainCompareTitle(main.get());
+    probe->put_TextCompareTitle(text_title.get());
+    ASSERT_EQ(cad_->search_until_found(probe.get()), kSuccess);
+
+    acad = create_acad(); // default titles again
+    EXPECT_EQ(search(acad.get()), kSearchFailed);
+    EXPECT_EQ(last_error(acad.get()).description, kNotRunning);
+    acad->put_MainCompareTitle(main.get());
+    acad->put_TextCompareTitle(text_title.get());
+    EXPECT_EQ(search(acad.get()), kSuccess);
+    EXPECT_EQ(get_string(acad.get(), &_Acad::get_MainWindowTitle), L"AutoCAD - [Drawing1.dwg]");
+    EXPECT_EQ(get_string(acad.get(), &_Acad::get_TextWindowTitle), L"AutoCAD ﾃｷｽﾄ");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
+        return 2;
+    }
+    const int result = RUN_ALL_TESTS();
+    ::CoUninitialize();
+    return result;
+}

@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Runs inside scripts/wine-run.sh: registers Drafthand.dll with regsvr32, runs
+# the C++ client and the VBScript clients (without a CAD program, then against
+# cadsim.exe when it was built), and unregisters the DLL.
+#
+#   drafthand_wine_test.sh BIN_DIR VBS_DIR
+set -uo pipefail
+bin="$1"
+vbs_dir="$2"
+work=$(mktemp -d)
+cad_pid=""
+cleanup() {
+    if [[ -n "$cad_pid" ]]; then
+        kill "$cad_pid" 2>/dev/null
+        wait "$cad_pid" 2>/dev/null
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Wine maps the Unix root to drive Z:.
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+
+failures=0
+fail() {
+    echo "FAILED: $*" >&2
+    failures=$((failures + 1))
+}
+
+# Wine's cscript exits 0 even when a script dies: demand the summary line.
+run_vbs() { # name, arguments...
+    local name="$1"
+    shift
+    iconv -f UTF-8 -t CP932 "$vbs_dir/$name" >"$work/$name"
+    local output
+    output=$("$TARN_WINE" cscript.exe //nologo "$(windows_path "$work/$name")" "$@" 2>&1 | tr -d '\r')
+    echo "$output" | iconv -f CP932 -t UTF-8 -c
+    if ! grep -Eq '^[1-9][0-9]* passed, 0 failed$' <<<"$output"; then
+        fail "$name"
+    fi
+}
+
+dll=$(windows_path "$bin/Drafthand.dll")
+"$TARN_WINE" regsvr32.exe /s "$dll" || fail "regsvr32 Drafthand.dll"
+
+"$TARN_WINE" "$bin/drafthand_client_tests.exe" --gtest_filter='Fresh.*:NoCad.*:LateBound.*' ||
+    fail "C++ client without a CAD program"
+run_vbs fresh.vbs
+
+if [[ -f "$bin/cadsim.exe" ]]; then
+    DRAFTHAND_CADSIM=$(windows_path "$bin/cadsim.exe") "$TARN_WINE" \
+        "$bin/drafthand_client_tests.exe" || fail "C++ client against cadsim"
+
+    dxf="$work/drawing.dxf"
+    "$TARN_WINE" "$bin/cadsim.exe" --dxf "$(windows_path "$dxf")" &
+    cad_pid=$!
+    # The stand-in writes its (empty) drawing once it is up.
+    for _ in $(seq 1 200); do
+        [[ -s "$dxf" ]] && break
+        sleep 0.1
+    done
+    [[ -s "$dxf" ]] || fail "cadsim did not start"
+    run_vbs lt.vbs
+    grep -q '^LINE' <(tr -d '\r' <"$dxf") || fail "no LINE in the stand-in's drawing after lt.vbs"
+    kill "$cad_pid" 2>/dev/null
+    wait "$cad_pid" 2>/dev/null
+    cad_pid=""
+else
+    echo "cadsim.exe not built: only the tests without a CAD program ran"
+fi
+
+"$TARN_WINE" regsvr32.exe /s /u "$dll" || fail "regsvr32 /u Drafthand.dll"
+run_vbs unregistered.vbs
+
+[[ $failures -eq 0 ]] || exit 1
+echo "all Drafthand client tests passed"
