@@ -121,7 +121,9 @@ ChildWindow child_window(const ControlSpec& spec) {
     case ControlKind::option:
         return {L"BUTTON", child | WS_TABSTOP | BS_AUTORADIOBUTTON, 0};
     case ControlKind::tab_strip:
-        return {WC_TABCONTROLW, child | WS_TABSTOP | WS_CLIPSIBLINGS, 0};
+        // One row of seven tabs of equal width: the controls on the tabs sit
+        // right below a single row.
+        return {WC_TABCONTROLW, child | WS_TABSTOP | WS_CLIPSIBLINGS | TCS_FIXEDWIDTH, 0};
     }
     return {L"STATIC", child, 0};
 }
@@ -238,6 +240,14 @@ bool Form1Window::on_create() {
         tab_item.pszText = const_cast<LPWSTR>(tab_caption(tab));
         SendMessageW(item(kSSTab1), TCM_INSERTITEMW, tab, reinterpret_cast<LPARAM>(&tab_item));
     }
+    RECT strip = {};
+    RECT first_tab = {};
+    GetClientRect(item(kSSTab1), &strip);
+    SendMessageW(item(kSSTab1), TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first_tab));
+    SendMessageW(item(kSSTab1), TCM_SETPADDING, 0, MAKELPARAM(2, 3));
+    SendMessageW(
+        item(kSSTab1), TCM_SETITEMSIZE, 0,
+        MAKELPARAM((strip.right - strip.left - 4) / kTabCount, first_tab.bottom - first_tab.top));
     // The frames and the tab strip lie beneath the controls drawn on them;
     // the tab strip at the very bottom.
     for (auto it = frames_and_tabs.rbegin(); it != frames_and_tabs.rend(); ++it) {
