@@ -51,14 +51,14 @@ int32_t clsShellEx::Execute(const std::wstring& strPathName, const std::wstring&
         case acExecuteMode::WaitNone:
             return kSuccess;
         case acExecuteMode::WaitExit: {
-            if (!process) {
-                return acPrivateError::ExecuteFailed;
-            }
             // A failed read keeps the code read before; the first failure
-            // leaves 0 and so ends the wait.
+            // leaves 0 and so ends the wait, as does a start without a
+            // process to read (a document opened by a running program).
             uint32_t code = 0;
             do {
-                process->read_exit_code(code);
+                if (process) {
+                    process->read_exit_code(code);
+                }
                 shell_.sleep(kExitPollInterval);
             } while (!stop_ && code == kStillActive);
             return kSuccess;

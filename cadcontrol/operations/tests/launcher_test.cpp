@@ -77,6 +77,15 @@ TEST(ShellEx, WaitExitSleepsOnceForAProgramThatEndedAndStopsOnAFirstFailedRead) 
     }
 }
 
+TEST(ShellEx, StartsWithoutAProcessEndTheWaitsAtOnce) {
+    FakeShell shell;
+    shell.hand_out_process = false;
+    clsShellEx launcher(shell);
+    EXPECT_EQ(launcher.Execute(kAcad, L"", 1, 0, acExecuteMode::WaitExit), kSuccess);
+    EXPECT_EQ(shell.sleeps, (std::vector<uint32_t>{100}));
+    EXPECT_EQ(launcher.Execute(kAcad, L"", 1, 0, acExecuteMode::WaitInit), WaitFailed);
+}
+
 TEST(ShellEx, WaitExitKeepsTheLastCodeReadWhenALaterReadFails) {
     FakeShell shell;
     shell.next.exit_codes = {259, -1, -1, 0};
