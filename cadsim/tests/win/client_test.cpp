@@ -1,0 +1,486 @@
+// Drives a running cadsim.exe from another process, as the CAD control
+// component does: windows found by caption, text in by WM_COPYDATA, prompt
+// and history back by WM_GETTEXT.
+#include "tarn/ansi_text.h"
+#include "tarn/unique.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+struct WindowInfo {
+    HWND hwnd = nullptr;
+    std::string caption;
+    std::string class_name;
+    DWORD process = 0;
+};
+
+WindowInfo describe(HWND hwnd) {
+    WindowInfo info;
+    info.hwnd = hwnd;
+    const int length = ::GetWindowTextLengthA(hwnd);
+    std::string caption(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
+    const int got = ::GetWindowTextA(hwnd, caption.data(), static_cast<int>(caption.size()));
+    caption.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    info.caption = caption;
+    char class_name[260] = {};
+    ::GetClassNameA(hwnd, class_name, sizeof class_name);
+    info.class_name = class_name;
+    ::GetWindowThreadProcessId(hwnd, &info.process);
+    return info;
+}
+
+BOOL CALLBACK collect(HWND hwnd, LPARAM lparam) {
+    reinterpret_cast<std::vector<WindowInfo>*>(lparam)->push_back(describe(hwnd));
+    return TRUE;
+}
+
+std::vector<WindowInfo> top_windows() {
+    std::vector<WindowInfo> windows;
+    ::EnumWindows(collect, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+std::vector<WindowInfo> child_windows(HWND parent) {
+    std::vector<WindowInfo> windows;
+    ::EnumChildWindows(parent, collect, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+std::string ansi(const std::wstring& text) {
+    return tarn::to_ansi(text);
+}
+
+std::wstring module_folder() {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path);
+    return folder.substr(0, folder.find_last_of(L"\\/") + 1);
+}
+
+// Where the DXF files go: a folder the test script gives, else the temp folder.
+std::wstring output_folder() {
+    if (const char* dir = std::getenv("CADSIM_TEST_OUT")) {
+        return tarn::from_ansi(dir) + L"\\";
+    }
+    wchar_t path[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, path);
+    return path;
+}
+
+std::string read_file(const std::wstring& path) {
+    std::ifstream in(tarn::to_ansi(path), std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+template <typename Predicate>
+bool eventually(Predicate predicate, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (true) {
+        if (predicate()) {
+            return true;
+        }
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+}
+
+// One cadsim.exe, started with the given options and closed at the end.
+class Cadsim {
+public:
+    explicit Cadsim(const std::wstring& options, bool wait_for_windows = true) {
+        std::wstring line = L"\"" + module_folder() + L"cadsim.exe\" " + options;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                              &startup, &info)) {
+            ADD_FAILURE() << "cadsim.exe did not start: " << ::GetLastError();
+            return;
+        }
+        process_.reset(info.hProcess);
+        thread_.reset(info.hThread);
+        id_ = info.dwProcessId;
+        if (wait_for_windows) {
+            EXPECT_TRUE(find(10s)) << "the four windows did not appear";
+        }
+    }
+    Cadsim(const Cadsim&) = delete;
+    Cadsim& operator=(const Cadsim&) = delete;
+    ~Cadsim() {
+        if (!process_) {
+            return;
+        }
+        if (::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT && main && ::IsWindow(main)) {
+            ::PostMessageW(main, WM_CLOSE, 0, 0);
+        }
+        if (::WaitForSingleObject(process_.get(), 10000) != WAIT_OBJECT_0) {
+            ::TerminateProcess(process_.get(), 99);
+            ADD_FAILURE() << "cadsim.exe did not close";
+        }
+    }
+
+    bool find(std::chrono::milliseconds limit) {
+        return eventually(
+            [this] {
+                main = text = command = history = nullptr;
+                for (const auto& w : top_windows()) {
+                    if (w.process != id_) {
+                        continue;
+                    }
+                    if (w.class_name == "CadsimMain") {
+                        main = w.hwnd;
+                    } else if (w.class_name == "CadsimText") {
+                        text = w.hwnd;
+                    }
+                }
+                if (text == nullptr) {
+                    return false;
+                }
+                for (const auto& w : child_windows(text)) {
+                    if (w.caption == "Headlands") {
+                        command = w.hwnd;
+                    } else if (w.caption == "MountTam") {
+                        history = w.hwnd;
+                    }
+                }
+                return main && command && history;
+            },
+            limit);
+    }
+
+    LRESULT send_bytes(const std::string& bytes, ULONG_PTR kind = 1) const {
+        COPYDATASTRUCT data{};
+        data.dwData = kind;
+        data.cbData = static_cast<DWORD>(bytes.size());
+        data.lpData = const_cast<char*>(bytes.data());
+        return ::SendMessageA(main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    }
+    // As the component sends it: the text in the ANSI code page and its NUL.
+    LRESULT send(const std::wstring& keys) const {
+        const std::string bytes = ansi(keys);
+        return send_bytes(std::string(bytes.c_str(), bytes.size() + 1));
+    }
+
+    static std::string live_text(HWND hwnd) {
+        const LRESULT length = ::SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0);
+        std::string buffer(static_cast<size_t>(length) + 1, '\0');
+        const LRESULT got = ::SendMessageA(hwnd, WM_GETTEXT, buffer.size(),
+                                           reinterpret_cast<LPARAM>(buffer.data()));
+        EXPECT_EQ(got, length);
+        buffer.resize(static_cast<size_t>(got));
+        return buffer;
+    }
+    std::string prompt() const { return live_text(command); }
+    std::string history_text() const { return live_text(history); }
+    std::string last_history_line() const {
+        const std::string all = history_text();
+        const size_t end = all.rfind("\r\n");
+        return end == std::string::npos ? all : all.substr(end + 2);
+    }
+
+    bool exited(DWORD wait_ms, DWORD* code = nullptr) const {
+        if (!process_ || ::WaitForSingleObject(process_.get(), wait_ms) != WAIT_OBJECT_0) {
+            return false;
+        }
+        if (code != nullptr) {
+            ::GetExitCodeProcess(process_.get(), code);
+        }
+        return true;
+    }
+    DWORD id() const { return id_; }
+
+    HWND main = nullptr;
+    HWND text = nullptr;
+    HWND command = nullptr;
+    HWND history = nullptr;
+
+private:
+    tarn::unique_handle process_;
+    tarn::unique_handle thread_;
+    DWORD id_ = 0;
+};
+
+const std::string kIdle = "\xBA\xCF\xDD\xC4\xDE: "; // "ｺﾏﾝﾄﾞ: " in code page 932
+
+TEST(CadsimWindows, FourWindowsOfOneProcessByCaption) {
+    ASSERT_EQ(::GetACP(), 932u);
+    Cadsim cad(L"");
+    ASSERT_TRUE(cad.main && cad.text && cad.command && cad.history);
+    const WindowInfo main = describe(cad.main);
+    const WindowInfo text = describe(cad.text);
+    const WindowInfo command = describe(cad.command);
+    const WindowInfo history = describe(cad.history);
+    EXPECT_EQ(main.caption, "AutoCAD LT - [Drawing1.dwg]");
+    EXPECT_EQ(text.caption, "AutoCAD LT \xC3\xB7\xBD\xC4"); // "AutoCAD LT ﾃｷｽﾄ"
+    EXPECT_EQ(command.caption, "Headlands");
+    EXPECT_EQ(history.caption, "MountTam");
+    EXPECT_EQ(main.class_name, "CadsimMain");
+    EXPECT_EQ(text.class_name, "CadsimText");
+    EXPECT_EQ(command.class_name, "CadsimCommandLine");
+    EXPECT_EQ(history.class_name, "CadsimHistory");
+    for (const auto& w : {text, command, history}) {
+        EXPECT_EQ(w.process, cad.id());
+    }
+    // The two live-text windows sit deeper than the text window's children.
+    EXPECT_NE(::GetParent(cad.command), cad.text);
+    EXPECT_EQ(::GetAncestor(cad.command, GA_ROOT), cad.text);
+    // The caption stays while the live text is the prompt.
+    EXPECT_EQ(cad.prompt(), kIdle);
+    EXPECT_EQ(::SendMessageA(cad.command, WM_GETTEXTLENGTH, 0, 0), 7);
+    EXPECT_EQ(cad.history_text(), "");
+    EXPECT_EQ(describe(cad.command).caption, "Headlands");
+}
+
+TEST(CadsimWindows, FullProductAndDrawingName) {
+    Cadsim cad(L"--product full --drawing \"道路 1.dwg\"");
+    ASSERT_TRUE(cad.main);
+    EXPECT_EQ(describe(cad.main).caption, ansi(L"AutoCAD - [道路 1.dwg]"));
+    EXPECT_EQ(describe(cad.text).caption, "AutoCAD \xC3\xB7\xBD\xC4");
+}
+
+TEST(CadsimCommands, IdVariablesAndCancel) {
+    Cadsim cad(L"");
+    ASSERT_TRUE(cad.main);
+    EXPECT_NE(cad.send(L"\x03\x03_id\r"), 0);
+    EXPECT_EQ(cad.prompt(), ansi(L"点を指定: "));
+    EXPECT_NE(cad.send(L"1.000000000000000e+001,2.0e+01\r"), 0);
+    EXPECT_EQ(cad.prompt(), kIdle);
+    EXPECT_EQ(cad.last_history_line(), "X = 10.0000     Y = 20.0000     Z = 0.0000");
+
+    cad.send(L"\x03\x03luprec\r");
+    EXPECT_EQ(cad.prompt(), ansi(L"LUPREC の新しい値を入力 <4>: "));
+    cad.send(L"\x03");
+    EXPECT_EQ(cad.prompt(), kIdle);
+    EXPECT_EQ(cad.last_history_line(), ansi(L"LUPREC の新しい値を入力 <4>: *キャンセル*"));
+    // Name and value sent at once, as SetVariable does.
+    cad.send(L"\x03\x03luprec\r");
+    cad.send(L"2\r");
+    EXPECT_EQ(cad.prompt(), kIdle);
+    cad.send(L"_id\r-3.25,4,5\r");
+    EXPECT_EQ(cad.last_history_line(), "X = -3.25     Y = 4.00     Z = 5.00");
+    cad.send(L"osnapcoord\r7\r");
+    EXPECT_EQ(cad.prompt(), ansi(L"OSNAPCOORD の新しい値を入力 <2>: "));
+    EXPECT_EQ(cad.last_history_line(), ansi(L"0 から 2 までの整数を入力してください。"));
+    cad.send(L"1\r");
+    cad.send(L"osnapcoord\r");
+    EXPECT_EQ(cad.prompt(), ansi(L"OSNAPCOORD の新しい値を入力 <1>: "));
+    cad.send(L"\x03");
+    const std::string history = cad.history_text();
+    EXPECT_NE(history.find(ansi(L"ｺﾏﾝﾄﾞ: *キャンセル*\r\nｺﾏﾝﾄﾞ: *キャンセル*\r\nｺﾏﾝﾄﾞ: _id\r\n"
+                                L"点を指定: 1.000000000000000e+001,2.0e+01\r\nX = 10.0000")),
+              std::string::npos)
+        << history;
+}
+
+TEST(CadsimCommands, GetTextHonoursTheCallersBuffer) {
+    Cadsim cad(L"");
+    ASSERT_TRUE(cad.main);
+    char buffer[16];
+    std::memset(buffer, 'Z', sizeof buffer);
+    EXPECT_EQ(::SendMessageA(cad.command, WM_GETTEXT, 4, reinterpret_cast<LPARAM>(buffer)), 3);
+    EXPECT_EQ(std::string(buffer), kIdle.substr(0, 3));
+    EXPECT_EQ(buffer[5], 'Z');
+    EXPECT_EQ(::SendMessageA(cad.command, WM_GETTEXT, 0, reinterpret_cast<LPARAM>(buffer)), 0);
+    // Half of a double-byte character is never handed out.
+    cad.send(L"id\r");
+    std::memset(buffer, 'Z', sizeof buffer);
+    EXPECT_EQ(::SendMessageA(cad.command, WM_GETTEXT, 2, reinterpret_cast<LPARAM>(buffer)), 0);
+    EXPECT_EQ(buffer[0], '\0');
+    EXPECT_EQ(::SendMessageA(cad.command, WM_GETTEXT, 4, reinterpret_cast<LPARAM>(buffer)), 2);
+    EXPECT_EQ(std::string(buffer), ansi(L"点"));
+}
+
+TEST(CadsimCommands, BadInputIsSurvived) {
+    Cadsim cad(L"");
+    ASSERT_TRUE(cad.main);
+    EXPECT_EQ(cad.send_bytes(std::string("id\r\0", 4), 2), 0);
+    EXPECT_EQ(cad.send_bytes(std::string("id\r\0", 4), 0), 0);
+    EXPECT_EQ(cad.prompt(), kIdle);
+    EXPECT_EQ(::SendMessageA(cad.main, WM_NULL, 0, 0), 0);
+    // No NUL within cbData: the bytes given are the text.
+    EXPECT_NE(cad.send_bytes("id"), 0);
+    EXPECT_EQ(cad.prompt(), kIdle + "id");
+    // Every byte value, invalid Shift_JIS included, then a megabyte.
+    std::string all;
+    for (int round = 0; round < 4; ++round) {
+        for (int b = 1; b < 256; ++b) {
+            all.push_back(static_cast<char>(b));
+        }
+    }
+    all.push_back('\0');
+    EXPECT_NE(cad.send_bytes(all), 0);
+    std::string huge(1 << 20, '\x81');
+    huge += std::string(1 << 10, '7') + ",1";
+    huge.push_back('\0');
+    EXPECT_NE(cad.send_bytes(huge), 0);
+    EXPECT_NE(cad.send(L"\x03\x03_id\r1e999,1\r"), 0);
+    EXPECT_EQ(cad.last_history_line(), ansi(L"点、またはオプション キーワードが必要です。"));
+    EXPECT_EQ(cad.prompt(), ansi(L"点を指定: "));
+    EXPECT_NE(cad.send(L"1,2\r"), 0);
+    EXPECT_EQ(cad.prompt(), kIdle);
+    EXPECT_TRUE(::IsWindow(cad.main));
+}
+
+TEST(CadsimDrawing, LineAndPlineWrittenAsDxf) {
+    const std::wstring path = output_folder() + L"cadsim_client_test.dxf";
+    ::DeleteFileW(path.c_str());
+    {
+        Cadsim cad(L"--dxf \"" + path + L"\"");
+        ASSERT_TRUE(cad.main);
+        EXPECT_NE(read_file(path).find("EOF"), std::string::npos); // written at start
+        for (const wchar_t* line :
+             {L"\x03\x03osnapcoord\r1\r", L"_line\r",
+              L"1.000000000000000e+001,2.000000000000000e+001\r",
+              L"1.500000000000000e+001,2.000000000000000e+001\r", L"\r", L"pline\r", L"0,0\r",
+              L"1.0e+01,1.0e+01\r", L"2.000000000000000e+001,0.1\r", L"\r"}) {
+            EXPECT_NE(cad.send(line), 0);
+        }
+        EXPECT_EQ(cad.prompt(), kIdle);
+        // Written when the command ended, before the message returned.
+        const std::string dxf = read_file(path);
+        EXPECT_NE(dxf.find("LINE"), std::string::npos);
+        EXPECT_NE(dxf.find("POLYLINE"), std::string::npos);
+        EXPECT_NE(dxf.find("SEQEND"), std::string::npos);
+    }
+    const std::string dxf = read_file(path);
+    size_t vertices = 0;
+    for (size_t at = dxf.find("VERTEX"); at != std::string::npos; at = dxf.find("VERTEX", at + 1)) {
+        ++vertices;
+    }
+    EXPECT_EQ(vertices, 3u);
+    EXPECT_EQ(dxf.substr(dxf.size() - 5), "EOF\r\n");
+}
+
+// The script starts one cadsim.exe by hand and names it here; this test then
+// draws into it and closes it. Skipped when run on its own.
+TEST(CadsimRunning, DrawsIntoTheProgramStartedByTheScript) {
+    const char* drawing = std::getenv("CADSIM_RUNNING_DRAWING");
+    if (drawing == nullptr) {
+        GTEST_SKIP() << "no running cadsim named";
+    }
+    const std::string caption = std::string("AutoCAD LT - [") + drawing + "]";
+    HWND main = nullptr;
+    ASSERT_TRUE(eventually(
+        [&] {
+            for (const auto& w : top_windows()) {
+                if (w.caption == caption) {
+                    main = w.hwnd;
+                }
+            }
+            return main != nullptr;
+        },
+        20s));
+    COPYDATASTRUCT data{};
+    data.dwData = 1;
+    for (const char* text :
+         {"\x03\x03osnapcoord\r1\r", "_line\r1.000000000000000e+001,2.000000000000000e+001\r",
+          "1.500000000000000e+001,2.000000000000000e+001\r\r", "pline\r0,0\r",
+          "1.0e+01,1.0e+01\r2.000000000000000e+001,0.1\r", "\r"}) {
+        data.cbData = static_cast<DWORD>(std::strlen(text) + 1);
+        data.lpData = const_cast<char*>(text);
+        EXPECT_NE(::SendMessageA(main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)), 0);
+    }
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(main, &process);
+    tarn::unique_handle handle(::OpenProcess(SYNCHRONIZE, FALSE, process));
+    ::PostMessageW(main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(handle);
+    EXPECT_EQ(::WaitForSingleObject(handle.get(), 10000), WAIT_OBJECT_0);
+}
+
+TEST(CadsimPicking, ClickAndScriptedPicks) {
+    Cadsim cad(L"--pick \"1.5,2.5;3,4,5\"");
+    ASSERT_TRUE(cad.main);
+    cad.send(L"\x03\x03_id\r");
+    EXPECT_TRUE(eventually([&] { return cad.prompt() == kIdle; }, 5s));
+    EXPECT_EQ(cad.last_history_line(), "X = 1.5000     Y = 2.5000     Z = 0.0000");
+    cad.send(L"_id\r");
+    EXPECT_TRUE(eventually([&] { return cad.prompt() == kIdle; }, 5s));
+    EXPECT_EQ(cad.last_history_line(), "X = 3.0000     Y = 4.0000     Z = 5.0000");
+    // The list is used up: now a click answers. An empty drawing shows 0..100.
+    cad.send(L"_id\r");
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(cad.prompt(), ansi(L"点を指定: "));
+    RECT client{};
+    ASSERT_TRUE(::GetClientRect(cad.main, &client));
+    const int x = client.right / 2;
+    const int y = (client.bottom - 3 * 18) / 2;
+    ::SendMessageW(cad.main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    ::SendMessageW(cad.main, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    EXPECT_EQ(cad.prompt(), kIdle);
+    double px = 0;
+    double py = 0;
+    ASSERT_EQ(std::sscanf(cad.last_history_line().c_str(), "X = %lf Y = %lf", &px, &py), 2);
+    EXPECT_NEAR(px, 50.0, 1.0);
+    EXPECT_NEAR(py, 50.0, 1.0);
+}
+
+TEST(CadsimFaults, RefusedCopyData) {
+    Cadsim cad(L"--refuse-copydata");
+    ASSERT_TRUE(cad.main);
+    EXPECT_EQ(cad.send(L"_id\r"), 0);
+    EXPECT_EQ(cad.prompt(), kIdle);
+}
+
+TEST(CadsimFaults, PromptDelay) {
+    Cadsim cad(L"--prompt-delay 600");
+    ASSERT_TRUE(cad.main);
+    const auto start = std::chrono::steady_clock::now();
+    cad.send(L"luprec\r3\r");
+    EXPECT_EQ(::SendMessageA(cad.command, WM_GETTEXTLENGTH, 0, 0), 0);
+    cad.send(L"_id\r"); // typed ahead, taken once idle
+    EXPECT_TRUE(eventually([&] { return cad.prompt() == ansi(L"点を指定: "); }, 5s));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 500ms);
+}
+
+TEST(CadsimFaults, StartupDelay) {
+    const auto start = std::chrono::steady_clock::now();
+    Cadsim cad(L"--startup-delay 1500", false);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_FALSE(cad.find(0ms));
+    EXPECT_TRUE(cad.find(10s));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 1400ms);
+    EXPECT_EQ(cad.prompt(), kIdle);
+}
+
+TEST(CadsimFaults, ExitAfterCommandsAndClose) {
+    const std::wstring path = output_folder() + L"cadsim_exit_test.dxf";
+    ::DeleteFileW(path.c_str());
+    {
+        Cadsim cad(L"--exit-after-commands 2 --dxf \"" + path + L"\"");
+        ASSERT_TRUE(cad.main);
+        cad.send(L"line\r0,0\r1,1\r\r");
+        EXPECT_FALSE(cad.exited(200));
+        cad.send(L"graphscr\r");
+        DWORD code = 99;
+        EXPECT_TRUE(cad.exited(10000, &code));
+        EXPECT_EQ(code, 0u);
+    }
+    EXPECT_NE(read_file(path).find("LINE"), std::string::npos);
+    Cadsim other(L"");
+    ASSERT_TRUE(other.main);
+    ::PostMessageW(other.main, WM_CLOSE, 0, 0);
+    DWORD code = 99;
+    EXPECT_TRUE(other.exited(10000, &code));
+    EXPECT_EQ(code, 0u);
+}
+
+} // namespace

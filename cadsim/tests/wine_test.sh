@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Runs inside the Wine runner: the options, one cadsim.exe started by hand in
+# the background, the client tests against cadsim.exe, and the DXF files read
+# back with ezdxf.
+set -euo pipefail
+bin="$1"
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+out="$(mktemp -d)"
+running=""
+cleanup() {
+    if [[ -n "$running" ]]; then
+        kill "$running" 2>/dev/null || true
+        wait "$running" 2>/dev/null || true
+    fi
+    rm -rf "$out"
+}
+trap cleanup EXIT
+cd "$bin"
+
+"$TARN_WINE" cadsim.exe --help >"$out/help.txt"
+grep -q -- "--exit-after-commands" "$out/help.txt"
+rc=0
+"$TARN_WINE" cadsim.exe --no-such-option 2>"$out/err.txt" || rc=$?
+[[ $rc -eq 2 ]] || { echo "unknown option: exit code $rc, expected 2"; exit 1; }
+grep -q -- "--no-such-option" "$out/err.txt"
+
+"$TARN_WINE" cadsim.exe --drawing running.dwg --dxf "$out/running.dxf" &
+running=$!
+CADSIM_RUNNING_DRAWING=running.dwg CADSIM_TEST_OUT="$out" \
+    "$TARN_WINE" cadsim_client_test.exe
+wait "$running"
+running=""
+
+/usr/bin/python3 "$here/check_dxf.py" "$out/running.dxf" "$out/cadsim_client_test.dxf"

@@ -1,0 +1,610 @@
+#include "host.h"
+
+#include "cadsim/dxf.h"
+#include "tarn/ansi_text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace cadsim::win {
+namespace {
+
+constexpr wchar_t kMainClass[] = L"CadsimMain";
+constexpr wchar_t kTextClass[] = L"CadsimText";
+constexpr wchar_t kPaneClass[] = L"CadsimPane";
+// The two live-text windows are ANSI windows, so that WM_GETTEXT and
+// WM_GETTEXTLENGTH reach them in bytes of the ANSI code page.
+constexpr char kCommandClass[] = "CadsimCommandLine";
+constexpr char kHistoryClass[] = "CadsimHistory";
+
+constexpr UINT_PTR kIdleTimer = 1;
+constexpr UINT_PTR kPickTimer = 2;
+// A scripted pick comes this long after its prompt, as a user's would.
+constexpr UINT kPickDelayMs = 150;
+constexpr int kLineHeight = 18;
+constexpr int kCommandStripLines = 3;
+
+template <LRESULT (Host::*Handler)(HWND, UINT, WPARAM, LPARAM), bool kAnsi>
+LRESULT CALLBACK window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) noexcept {
+    Host* host = nullptr;
+    if (message == WM_NCCREATE) {
+        // lpCreateParams is the first member of both CREATESTRUCT forms.
+        host = static_cast<Host*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+        if (kAnsi) {
+            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(host));
+        } else {
+            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(host));
+        }
+    } else {
+        host = reinterpret_cast<Host*>(kAnsi ? ::GetWindowLongPtrA(hwnd, GWLP_USERDATA)
+                                             : ::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (host != nullptr) {
+        try {
+            return (host->*Handler)(hwnd, message, wparam, lparam);
+        } catch (...) {
+            // Nothing may leave a window procedure; the message is answered
+            // as if unhandled.
+        }
+    }
+    return kAnsi ? ::DefWindowProcA(hwnd, message, wparam, lparam)
+                 : ::DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+int clamp_pixel(double value) {
+    if (!std::isfinite(value)) {
+        return 0;
+    }
+    return static_cast<int>(std::clamp(value, -30000.0, 30000.0));
+}
+
+bool write_file_atomically(const std::wstring& path, const std::string& data) {
+    const std::wstring temporary = path + L".tmp" + std::to_wstring(::GetCurrentProcessId());
+    {
+        HANDLE raw = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (raw == INVALID_HANDLE_VALUE) {
+            return false;
+        }
+        tarn::unique_handle file(raw);
+        size_t done = 0;
+        while (done < data.size()) {
+            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(data.size() - done, 1u << 20));
+            DWORD written = 0;
+            if (!::WriteFile(file.get(), data.data() + done, chunk, &written, nullptr) ||
+                written == 0) {
+                file.reset();
+                ::DeleteFileW(temporary.c_str());
+                return false;
+            }
+            done += written;
+        }
+    }
+    if (!::MoveFileExW(temporary.c_str(), path.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        ::DeleteFileW(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+void draw_text_line(HDC dc, const std::wstring& text, RECT rect) {
+    // DrawTextW takes an int count; a line is never longer than the engine
+    // allows, but stay safe.
+    const int count = static_cast<int>(std::min<size_t>(text.size(), 1u << 16));
+    ::DrawTextW(dc, text.c_str(), count, &rect,
+                DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER | DT_END_ELLIPSIS);
+}
+
+} // namespace
+
+std::wstring keys_from_ansi(std::string_view bytes) {
+    std::wstring keys;
+    size_t start = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (static_cast<unsigned char>(bytes[i]) < 0x20) {
+            keys += tarn::from_ansi(bytes.substr(start, i - start));
+            keys.push_back(static_cast<wchar_t>(bytes[i]));
+            start = i + 1;
+        }
+    }
+    keys += tarn::from_ansi(bytes.substr(start));
+    return keys;
+}
+
+size_t copy_live_text(const std::string& text, char* buffer, size_t size) {
+    if (buffer == nullptr || size == 0) {
+        return 0;
+    }
+    size_t count = std::min(text.size(), size - 1);
+    if (count < text.size()) {
+        size_t whole = 0;
+        while (whole < count) {
+            const bool lead = ::IsDBCSLeadByte(static_cast<BYTE>(text[whole])) != 0;
+            const size_t step = lead ? 2 : 1;
+            if (whole + step > count) {
+                break;
+            }
+            whole += step;
+        }
+        count = whole;
+    }
+    std::memcpy(buffer, text.data(), count);
+    buffer[count] = '\0';
+    return count;
+}
+
+POINT View::to_screen(const Point& p) const {
+    const double width = area.right - area.left;
+    const double height = area.bottom - area.top;
+    return POINT{clamp_pixel(area.left + width / 2 + (p.x - centre_x) * scale),
+                 clamp_pixel(area.top + height / 2 - (p.y - centre_y) * scale)};
+}
+
+std::optional<Point> View::to_world(int x, int y) const {
+    if (!(scale > 0.0) || !std::isfinite(scale)) {
+        return std::nullopt;
+    }
+    const double width = area.right - area.left;
+    const double height = area.bottom - area.top;
+    const Point p{centre_x + (x - area.left - width / 2) / scale,
+                  centre_y - (y - area.top - height / 2) / scale, 0.0};
+    if (!std::isfinite(p.x) || !std::isfinite(p.y)) {
+        return std::nullopt;
+    }
+    return p;
+}
+
+Host::Host(HINSTANCE instance, Options options)
+    : instance_(instance), options_(std::move(options)) {
+    engine_.set_delay_after_commands(options_.prompt_delay_ms > 0);
+}
+
+bool Host::create() {
+    WNDCLASSEXW main_class{};
+    main_class.cbSize = sizeof main_class;
+    main_class.lpfnWndProc = window_proc<&Host::main_message, false>;
+    main_class.hInstance = instance_;
+    main_class.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_CROSS));
+    main_class.hbrBackground = nullptr;
+    main_class.lpszClassName = kMainClass;
+    WNDCLASSEXW text_class = main_class;
+    text_class.lpfnWndProc = window_proc<&Host::text_message, false>;
+    text_class.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    text_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    text_class.lpszClassName = kTextClass;
+    WNDCLASSEXW pane_class = text_class;
+    pane_class.lpfnWndProc = window_proc<&Host::pane_message, false>;
+    pane_class.lpszClassName = kPaneClass;
+    WNDCLASSEXA command_class{};
+    command_class.cbSize = sizeof command_class;
+    command_class.lpfnWndProc = window_proc<&Host::command_message, true>;
+    command_class.hInstance = instance_;
+    command_class.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_IBEAM));
+    command_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    command_class.lpszClassName = kCommandClass;
+    WNDCLASSEXA history_class = command_class;
+    history_class.lpfnWndProc = window_proc<&Host::history_message, true>;
+    history_class.lpszClassName = kHistoryClass;
+    if (!::RegisterClassExW(&main_class) || !::RegisterClassExW(&text_class) ||
+        !::RegisterClassExW(&pane_class) || !::RegisterClassExA(&command_class) ||
+        !::RegisterClassExA(&history_class)) {
+        return false;
+    }
+
+    // The file exists, empty of entities, before any window can be found.
+    write_dxf();
+    sync_texts();
+    main_.reset(::CreateWindowExW(0, kMainClass, main_caption(options_).c_str(),
+                                  WS_OVERLAPPEDWINDOW, 20, 20, 900, 620, nullptr, nullptr,
+                                  instance_, this));
+    if (!main_) {
+        return false;
+    }
+    text_ = ::CreateWindowExW(0, kTextClass, text_caption(options_).c_str(), WS_OVERLAPPEDWINDOW,
+                              60, 660, 820, 300, main_.get(), nullptr, instance_, this);
+    if (text_ == nullptr) {
+        return false;
+    }
+    // The pane has no caption, so nothing searching by caption stops at it.
+    pane_ = ::CreateWindowExW(0, kPaneClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 10,
+                              10, text_, nullptr, instance_, this);
+    if (pane_ == nullptr) {
+        return false;
+    }
+    history_ = ::CreateWindowExA(0, kHistoryClass, "MountTam", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10,
+                                 pane_, nullptr, instance_, this);
+    command_ = ::CreateWindowExA(0, kCommandClass, "Headlands", WS_CHILD | WS_VISIBLE | WS_BORDER,
+                                 0, 0, 10, 10, pane_, nullptr, instance_, this);
+    if (history_ == nullptr || command_ == nullptr) {
+        return false;
+    }
+    layout_text_window();
+    ::ShowWindow(main_.get(), SW_SHOWNORMAL);
+    ::ShowWindow(text_, SW_SHOWNOACTIVATE);
+    ::UpdateWindow(main_.get());
+    sync();
+    return true;
+}
+
+int Host::run() {
+    MSG message{};
+    while (true) {
+        const BOOL result = ::GetMessageW(&message, nullptr, 0, 0);
+        if (result == 0 || result == -1) {
+            break;
+        }
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    // Not destroyed one by one: see WM_CLOSE. The system destroys the
+    // windows of the process when it ends.
+    main_.release();
+    return static_cast<int>(message.wParam);
+}
+
+LRESULT Host::main_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_COPYDATA:
+        return on_copydata(reinterpret_cast<const COPYDATASTRUCT*>(lparam));
+    case WM_LBUTTONDOWN:
+        on_click(static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam)));
+        return 0;
+    case WM_TIMER:
+        on_timer(wparam);
+        return 0;
+    case WM_SIZE:
+        ::InvalidateRect(hwnd, nullptr, FALSE);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT paint{};
+        HDC dc = ::BeginPaint(hwnd, &paint);
+        RECT client{};
+        ::GetClientRect(hwnd, &client);
+        paint_main(dc, client);
+        ::EndPaint(hwnd, &paint);
+        return 0;
+    }
+    case WM_CLOSE:
+        // The drawing is saved and the program ends; its windows go with the
+        // process. Destroying them first would cost Wine two seconds per
+        // window where no window manager confirms the hide.
+        finish();
+        return 0;
+    case WM_DESTROY:
+        finish();
+        return 0;
+    case WM_NCDESTROY:
+        // The window is gone; nothing is left for the owner to destroy.
+        main_.release();
+        break;
+    default:
+        break;
+    }
+    return ::DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+LRESULT Host::text_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_SIZE:
+        layout_text_window();
+        return 0;
+    case WM_CLOSE:
+        // Like the CAD program's text window: closing only hides it.
+        ::ShowWindow(hwnd, SW_HIDE);
+        return 0;
+    case WM_NCDESTROY:
+        text_ = nullptr;
+        break;
+    default:
+        break;
+    }
+    return ::DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+LRESULT Host::pane_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_SIZE) {
+        const int width = LOWORD(lparam);
+        const int height = HIWORD(lparam);
+        const int command_height = kLineHeight + 6;
+        if (history_ != nullptr) {
+            ::MoveWindow(history_, 0, 0, width, std::max(0, height - command_height), TRUE);
+        }
+        if (command_ != nullptr) {
+            ::MoveWindow(command_, 0, std::max(0, height - command_height), width, command_height,
+                         TRUE);
+        }
+        return 0;
+    }
+    return ::DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+LRESULT Host::command_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_GETTEXTLENGTH:
+        return static_cast<LRESULT>(command_ansi_.size());
+    case WM_GETTEXT:
+        return static_cast<LRESULT>(
+            copy_live_text(command_ansi_, reinterpret_cast<char*>(lparam), wparam));
+    case WM_PAINT: {
+        PAINTSTRUCT paint{};
+        HDC dc = ::BeginPaint(hwnd, &paint);
+        paint_lines(hwnd, dc, false);
+        ::EndPaint(hwnd, &paint);
+        return 0;
+    }
+    default:
+        break;
+    }
+    return ::DefWindowProcA(hwnd, message, wparam, lparam);
+}
+
+LRESULT Host::history_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_GETTEXTLENGTH:
+        return static_cast<LRESULT>(history_ansi_.size());
+    case WM_GETTEXT:
+        return static_cast<LRESULT>(
+            copy_live_text(history_ansi_, reinterpret_cast<char*>(lparam), wparam));
+    case WM_PAINT: {
+        PAINTSTRUCT paint{};
+        HDC dc = ::BeginPaint(hwnd, &paint);
+        paint_lines(hwnd, dc, true);
+        ::EndPaint(hwnd, &paint);
+        return 0;
+    }
+    default:
+        break;
+    }
+    return ::DefWindowProcA(hwnd, message, wparam, lparam);
+}
+
+LRESULT Host::on_copydata(const COPYDATASTRUCT* data) {
+    if (options_.refuse_copydata || data == nullptr || data->dwData != 1) {
+        return 0;
+    }
+    const char* bytes = static_cast<const char*>(data->lpData);
+    size_t size = bytes != nullptr ? data->cbData : 0;
+    // The text ends at its NUL; a sender that forgot it is read no further
+    // than cbData.
+    if (const void* nul = size > 0 ? std::memchr(bytes, '\0', size) : nullptr) {
+        size = static_cast<size_t>(static_cast<const char*>(nul) - bytes);
+    }
+    engine_.type(keys_from_ansi(std::string_view(bytes != nullptr ? bytes : "", size)));
+    sync();
+    return TRUE;
+}
+
+void Host::on_click(int x, int y) {
+    if (!engine_.asks_point()) {
+        return;
+    }
+    const View current = view();
+    if (x < current.area.left || x >= current.area.right || y < current.area.top ||
+        y >= current.area.bottom) {
+        return;
+    }
+    if (const auto point = current.to_world(x, y)) {
+        engine_.pick(*point);
+        sync();
+    }
+}
+
+void Host::on_timer(UINT_PTR id) {
+    ::KillTimer(main_.get(), id);
+    if (id == kIdleTimer) {
+        idle_timer_armed_ = false;
+        engine_.become_idle();
+    } else if (id == kPickTimer) {
+        pick_timer_armed_ = false;
+        if (engine_.asks_id_point() && engine_.prompt_serial() == armed_pick_serial_ &&
+            next_pick_ < options_.picks.size()) {
+            engine_.pick(options_.picks[next_pick_++]);
+        }
+    }
+    sync();
+}
+
+void Host::sync_texts() {
+    command_ansi_ = tarn::to_ansi(engine_.command_line());
+    history_ansi_ = tarn::to_ansi(engine_.history_text());
+}
+
+void Host::sync() {
+    if (engine_.drawing_revision() != written_revision_ || !dxf_written_once_) {
+        write_dxf();
+    }
+    sync_texts();
+    if (const auto screen = engine_.take_screen_request(); screen && main_) {
+        HWND front = *screen == Screen::Graphics ? main_.get() : text_;
+        if (front != nullptr) {
+            ::ShowWindow(front, SW_SHOWNA);
+            ::SetWindowPos(front, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
+    }
+    if (main_) {
+        ::InvalidateRect(main_.get(), nullptr, FALSE);
+    }
+    if (command_ != nullptr) {
+        ::InvalidateRect(command_, nullptr, TRUE);
+    }
+    if (history_ != nullptr) {
+        ::InvalidateRect(history_, nullptr, TRUE);
+    }
+    if (!main_ || closing_) {
+        return;
+    }
+    if (engine_.busy() && !idle_timer_armed_) {
+        idle_timer_armed_ =
+            ::SetTimer(main_.get(), kIdleTimer, options_.prompt_delay_ms, nullptr) != 0;
+    }
+    if (next_pick_ < options_.picks.size() && engine_.asks_id_point() &&
+        (!pick_timer_armed_ || armed_pick_serial_ != engine_.prompt_serial())) {
+        armed_pick_serial_ = engine_.prompt_serial();
+        pick_timer_armed_ = ::SetTimer(main_.get(), kPickTimer, kPickDelayMs, nullptr) != 0;
+    }
+    if (options_.exit_after_commands > 0 &&
+        engine_.commands_completed() >= options_.exit_after_commands) {
+        closing_ = true;
+        ::PostMessageW(main_.get(), WM_CLOSE, 0, 0);
+    }
+}
+
+void Host::finish() {
+    if (finished_) {
+        return;
+    }
+    finished_ = true;
+    closing_ = true;
+    ::KillTimer(main_.get(), kIdleTimer);
+    ::KillTimer(main_.get(), kPickTimer);
+    write_dxf();
+    ::PostQuitMessage(0);
+}
+
+void Host::write_dxf() {
+    written_revision_ = engine_.drawing_revision();
+    dxf_written_once_ = true;
+    if (options_.dxf_path.empty()) {
+        return;
+    }
+    if (!write_file_atomically(options_.dxf_path, to_dxf(engine_.entities()))) {
+        engine_.note(L"DXF ファイルを書き込めませんでした: " + options_.dxf_path);
+        sync_texts();
+    }
+}
+
+View Host::view() const {
+    View result;
+    if (!main_) {
+        return result;
+    }
+    RECT client{};
+    ::GetClientRect(main_.get(), &client);
+    result.area = client;
+    result.area.bottom = std::max(client.top, client.bottom - kCommandStripLines * kLineHeight);
+
+    double min_x = 0, min_y = 0, max_x = 100, max_y = 100;
+    bool any = false;
+    auto include = [&](const Point& p) {
+        if (!any) {
+            min_x = max_x = p.x;
+            min_y = max_y = p.y;
+            any = true;
+        }
+        min_x = std::min(min_x, p.x);
+        max_x = std::max(max_x, p.x);
+        min_y = std::min(min_y, p.y);
+        max_y = std::max(max_y, p.y);
+    };
+    for (const auto& entity : engine_.entities()) {
+        for (const auto& p : entity.points) {
+            include(p);
+        }
+    }
+    for (const auto& p : engine_.pending_points()) {
+        include(p);
+    }
+    // A single point or a line along an axis still needs some extent.
+    const double extent = std::max({max_x - min_x, max_y - min_y, 1e-9});
+    const double span_x = std::max(max_x - min_x, extent * 0.01);
+    const double span_y = std::max(max_y - min_y, extent * 0.01);
+    result.centre_x = min_x / 2 + max_x / 2;
+    result.centre_y = min_y / 2 + max_y / 2;
+    const double width = std::max<LONG>(1, result.area.right - result.area.left);
+    const double height = std::max<LONG>(1, result.area.bottom - result.area.top);
+    // 5 % margin on every side.
+    result.scale = std::min(width / (span_x * 1.1), height / (span_y * 1.1));
+    return result;
+}
+
+void Host::paint_main(HDC dc, const RECT& client) const {
+    const View current = view();
+    const tarn::unique_hgdiobj background(::CreateSolidBrush(RGB(33, 40, 48)));
+    ::FillRect(dc, &current.area, static_cast<HBRUSH>(background.get()));
+
+    const tarn::unique_hgdiobj pen(::CreatePen(PS_SOLID, 1, RGB(255, 255, 255)));
+    const tarn::unique_hgdiobj pending_pen(::CreatePen(PS_DOT, 1, RGB(255, 255, 0)));
+    const int saved = ::SaveDC(dc);
+    ::IntersectClipRect(dc, current.area.left, current.area.top, current.area.right,
+                        current.area.bottom);
+    ::SelectObject(dc, pen.get());
+    auto draw = [&](const std::vector<Point>& points) {
+        if (points.size() < 2) {
+            return;
+        }
+        const POINT first = current.to_screen(points[0]);
+        ::MoveToEx(dc, first.x, first.y, nullptr);
+        for (size_t i = 1; i < points.size(); ++i) {
+            const POINT next = current.to_screen(points[i]);
+            ::LineTo(dc, next.x, next.y);
+        }
+    };
+    for (const auto& entity : engine_.entities()) {
+        draw(entity.points);
+    }
+    ::SelectObject(dc, pending_pen.get());
+    draw(engine_.pending_points());
+    ::RestoreDC(dc, saved);
+
+    // The docked command line: the last history lines and the current line.
+    RECT strip = client;
+    strip.top = current.area.bottom;
+    ::FillRect(dc, &strip, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+    const int saved_text = ::SaveDC(dc);
+    ::SelectObject(dc, ::GetStockObject(DEFAULT_GUI_FONT)); // stock object: not ours to free
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+    const auto& lines = engine_.history_lines();
+    RECT row = strip;
+    row.left += 4;
+    for (int i = 0; i < kCommandStripLines; ++i) {
+        row.top = strip.top + i * kLineHeight;
+        row.bottom = row.top + kLineHeight;
+        const int from_end = kCommandStripLines - 1 - i; // 0: the current line
+        if (from_end == 0) {
+            draw_text_line(dc, engine_.command_line(), row);
+        } else if (static_cast<size_t>(from_end) <= lines.size()) {
+            draw_text_line(dc, lines[lines.size() - static_cast<size_t>(from_end)], row);
+        }
+    }
+    ::RestoreDC(dc, saved_text);
+}
+
+void Host::paint_lines(HWND hwnd, HDC dc, bool history) const {
+    RECT client{};
+    ::GetClientRect(hwnd, &client);
+    const int saved = ::SaveDC(dc);
+    ::SelectObject(dc, ::GetStockObject(DEFAULT_GUI_FONT)); // stock object: not ours to free
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+    RECT row = client;
+    row.left += 4;
+    if (!history) {
+        draw_text_line(dc, engine_.command_line(), row);
+    } else {
+        const auto& lines = engine_.history_lines();
+        int bottom = client.bottom;
+        for (size_t i = lines.size(); i > 0 && bottom > client.top; --i) {
+            row.bottom = bottom;
+            row.top = bottom - kLineHeight;
+            draw_text_line(dc, lines[i - 1], row);
+            bottom -= kLineHeight;
+        }
+    }
+    ::RestoreDC(dc, saved);
+}
+
+void Host::layout_text_window() {
+    if (text_ == nullptr || pane_ == nullptr) {
+        return;
+    }
+    RECT client{};
+    ::GetClientRect(text_, &client);
+    ::MoveWindow(pane_, 0, 0, client.right, client.bottom, TRUE);
+}
+
+} // namespace cadsim::win
