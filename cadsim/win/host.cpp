@@ -159,6 +159,11 @@ std::optional<Point> View::to_world(int x, int y) const {
 Host::Host(HINSTANCE instance, Options options)
     : instance_(instance), options_(std::move(options)) {
     engine_.set_delay_after_commands(options_.prompt_delay_ms > 0);
+    // The CAD program's history is never empty: it starts with its loading
+    // messages.
+    engine_.note(options_.product == Product::Full
+                     ? L"メイン カスタマイズ ファイル ACAD をロード中..."
+                     : L"メイン カスタマイズ ファイル ACADLT をロード中...");
 }
 
 bool Host::create() {

@@ -245,7 +245,7 @@ TEST(CadsimWindows, FourWindowsOfOneProcessByCaption) {
     // The caption stays while the live text is the prompt.
     EXPECT_EQ(cad.prompt(), kIdle);
     EXPECT_EQ(::SendMessageA(cad.command, WM_GETTEXTLENGTH, 0, 0), 7);
-    EXPECT_EQ(cad.history_text(), "");
+    EXPECT_EQ(cad.history_text(), ansi(L"メイン カスタマイズ ファイル ACADLT をロード中..."));
     EXPECT_EQ(describe(cad.command).caption, "Headlands");
 }
 
