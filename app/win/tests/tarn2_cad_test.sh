@@ -12,5 +12,6 @@ dll=$(windows_path "$bin/Drafthand.dll")
 "$TARN_WINE" regsvr32.exe /s "$dll" || { echo "FAILED: regsvr32 Drafthand.dll" >&2; exit 1; }
 TARN2_CADSIM=$(windows_path "$bin/cadsim.exe") "$TARN_WINE" "$bin/tarn2_window_tests.exe"
 rc=$?
+"$TARN_WINE" "$bin/tarn2_win_tests.exe" --gtest_filter="DrafthandFactory.*" || rc=1
 "$TARN_WINE" regsvr32.exe /s /u "$dll" || echo "warning: regsvr32 /u Drafthand.dll failed" >&2
 exit $rc
