@@ -316,7 +316,8 @@ HRESULT invoke_with_conversion(ITypeInfo* info, void* instance, DISPID member, W
         if (params == nullptr) {
             params = &no_arguments;
         }
-        if (params->cArgs > 0 && params->rgvarg == nullptr) {
+        if ((params->cArgs > 0 && params->rgvarg == nullptr) ||
+            params->cNamedArgs > params->cArgs) {
             return E_INVALIDARG;
         }
         FuncDescHolder function(info);

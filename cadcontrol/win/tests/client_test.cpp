@@ -240,6 +240,24 @@ TEST(LateBound, PropertiesAndArgumentChecks) {
               DISP_E_BADPARAMCOUNT);
     EXPECT_EQ(late.call(L"Execute", DISPATCH_METHOD, {}, result.put()), DISP_E_BADPARAMCOUNT);
 
+    // Malformed parameter blocks are refused, not read past.
+    DISPID put_id = DISPID_PROPERTYPUT;
+    DISPPARAMS named_without_value{nullptr, &put_id, 0, 1};
+    EXPECT_EQ(late.get()->Invoke(late.id(L"ExecuteTimeOut"), IID_NULL, 0, DISPATCH_PROPERTYPUT,
+                                 &named_without_value, nullptr, nullptr, nullptr),
+              E_INVALIDARG);
+    DISPPARAMS put_without_name{held.get(), nullptr, 1, 0};
+    EXPECT_EQ(late.get()->Invoke(late.id(L"ExecuteTimeOut"), IID_NULL, 0, DISPATCH_PROPERTYPUT,
+                                 &put_without_name, nullptr, nullptr, nullptr),
+              DISP_E_PARAMNOTOPTIONAL);
+    DISPPARAMS arguments_missing{nullptr, nullptr, 2, 0};
+    EXPECT_EQ(late.get()->Invoke(late.id(L"Search"), IID_NULL, 0, DISPATCH_METHOD,
+                                 &arguments_missing, nullptr, nullptr, nullptr),
+              E_INVALIDARG);
+    EXPECT_EQ(
+        late.get()->Invoke(0x12345, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
+        DISP_E_MEMBERNOTFOUND);
+
     EXPECT_EQ(late.call(L"Search", DISPATCH_METHOD, {}, result.put()), S_OK);
     ASSERT_EQ(result.get()->vt, VT_I4);
     EXPECT_EQ(result.get()->lVal, kSearchFailed);
