@@ -42,6 +42,8 @@ public:
     // script wrote, whatever the end of the run.
     int32_t RunScript(const std::wstring& path, UserVariables* user_variables) noexcept;
 
+    ScriptControl& control() const { return control_; }
+
     // The line procedures. Each returns -1 (done), 0 (EXIT), CancelByUser, or
     // a failure's number with the failure in the last-error record.
     int32_t lExecuteCondition(const std::wstring& line, UserVariables& user_variables,
