@@ -184,7 +184,8 @@ public:
         std::string buffer(static_cast<size_t>(length) + 1, '\0');
         const LRESULT got = ::SendMessageA(hwnd, WM_GETTEXT, buffer.size(),
                                            reinterpret_cast<LPARAM>(buffer.data()));
-        EXPECT_EQ(got, length);
+        // The text may change between the two reads (a scripted pick).
+        EXPECT_LE(got, length);
         buffer.resize(static_cast<size_t>(got));
         return buffer;
     }
@@ -331,6 +332,11 @@ TEST(CadsimCommands, BadInputIsSurvived) {
     huge += std::string(1 << 10, '7') + ",1";
     huge.push_back('\0');
     EXPECT_NE(cad.send_bytes(huge), 0);
+    // A lead byte right before a cancel or an Enter does not swallow it.
+    EXPECT_NE(cad.send_bytes(std::string("_id\r\x81\x03\0", 7)), 0);
+    EXPECT_EQ(cad.prompt(), kIdle);
+    EXPECT_NE(cad.send_bytes(std::string("_id\r\x81\r\0", 7)), 0);
+    EXPECT_EQ(cad.prompt(), ansi(L"点を指定: "));
     EXPECT_NE(cad.send(L"\x03\x03_id\r1e999,1\r"), 0);
     EXPECT_EQ(cad.last_history_line(), ansi(L"点、またはオプション キーワードが必要です。"));
     EXPECT_EQ(cad.prompt(), ansi(L"点を指定: "));
@@ -441,14 +447,14 @@ TEST(CadsimFaults, RefusedCopyData) {
 }
 
 TEST(CadsimFaults, PromptDelay) {
-    Cadsim cad(L"--prompt-delay 600");
+    Cadsim cad(L"--prompt-delay 1500");
     ASSERT_TRUE(cad.main);
     const auto start = std::chrono::steady_clock::now();
     cad.send(L"luprec\r3\r");
     EXPECT_EQ(::SendMessageA(cad.command, WM_GETTEXTLENGTH, 0, 0), 0);
     cad.send(L"_id\r"); // typed ahead, taken once idle
     EXPECT_TRUE(eventually([&] { return cad.prompt() == ansi(L"点を指定: "); }, 5s));
-    EXPECT_GE(std::chrono::steady_clock::now() - start, 500ms);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 1400ms);
 }
 
 TEST(CadsimFaults, StartupDelay) {
