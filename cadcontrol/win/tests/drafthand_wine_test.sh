@@ -40,6 +40,25 @@ run_vbs() { # name, arguments...
     fi
 }
 
+# cadsim.exe in the background, drawing into DXF (given), with more options.
+start_cadsim() {
+    local dxf="$1"
+    shift
+    "$TARN_WINE" "$bin/cadsim.exe" --dxf "$(windows_path "$dxf")" "$@" &
+    cad_pid=$!
+    # The stand-in writes its (empty) drawing once it is up.
+    for _ in $(seq 1 200); do
+        [[ -s "$dxf" ]] && return 0
+        sleep 0.1
+    done
+    fail "cadsim $* did not start"
+}
+stop_cadsim() {
+    kill "$cad_pid" 2>/dev/null
+    wait "$cad_pid" 2>/dev/null
+    cad_pid=""
+}
+
 dll=$(windows_path "$bin/Drafthand.dll")
 "$TARN_WINE" regsvr32.exe /s "$dll" || fail "regsvr32 Drafthand.dll"
 
@@ -51,20 +70,14 @@ if [[ -f "$bin/cadsim.exe" ]]; then
     DRAFTHAND_CADSIM=$(windows_path "$bin/cadsim.exe") "$TARN_WINE" \
         "$bin/drafthand_client_tests.exe" || fail "C++ client against cadsim"
 
-    dxf="$work/drawing.dxf"
-    "$TARN_WINE" "$bin/cadsim.exe" --dxf "$(windows_path "$dxf")" &
-    cad_pid=$!
-    # The stand-in writes its (empty) drawing once it is up.
-    for _ in $(seq 1 200); do
-        [[ -s "$dxf" ]] && break
-        sleep 0.1
-    done
-    [[ -s "$dxf" ]] || fail "cadsim did not start"
+    start_cadsim "$work/lt.dxf"
     run_vbs lt.vbs
-    grep -q '^LINE' <(tr -d '\r' <"$dxf") || fail "no LINE in the stand-in's drawing after lt.vbs"
-    kill "$cad_pid" 2>/dev/null
-    wait "$cad_pid" 2>/dev/null
-    cad_pid=""
+    grep -q '^LINE' <(tr -d '\r' <"$work/lt.dxf") || fail "no LINE in the stand-in's drawing after lt.vbs"
+    stop_cadsim
+
+    start_cadsim "$work/full.dxf" --product full
+    run_vbs full.vbs
+    stop_cadsim
 else
     echo "cadsim.exe not built: only the tests without a CAD program ran"
 fi
