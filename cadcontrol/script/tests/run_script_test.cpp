@@ -211,6 +211,33 @@ TEST_F(RunScript, DrivesAutoCADAndBranchesOnAPickedPoint) {
     EXPECT_EQ(control.boxes[0].title, L"結果");
 }
 
+TEST_F(RunScript, ReadmeExampleRuns) {
+    control.history = L"ｺﾏﾝﾄﾞ: line\n点を指定: 0,0\n";
+    control.system_variables[L"LUPREC"] = L"3";
+    control.y = -2.5;
+    control.answer = 6;
+    EXPECT_EQ(run(L"// LUPREC, a line, a picked point, and a question\n"
+                  L"%COMMAND_TIMEOUT% = 30000\n"
+                  L"SET_VARIABLE\tLUPREC\t3\n"
+                  L"GET_VARIABLE\tLUPREC\t%USER0%\n"
+                  L"SEND_COMMAND\t\"^C^Cline^M0,0^M100,50^M^M\"\n"
+                  L"GET_HISTORY\t%USER1%\t\"ｺﾏﾝﾄﾞ: line\"\n"
+                  L"GET_POSITION\t%USER2%\t%USER3%\t-\n"
+                  L"?%USER3%==-*>GOTO\t*below\n"
+                  L"%USER4% = above\n"
+                  L"EXIT\n"
+                  L"*below\n"
+                  L"SHOW_MESSAGE\t%USER4%\t\"Y = %USER3%^M^J続けますか?\"\t?YESNO\t確認\n"
+                  L"?%USER4%==NO>EXIT\n"
+                  L"POST_COMMAND\t^C^Cgraphscr^M\n"),
+              -1);
+    EXPECT_EQ(control.command_timeout, 30000);
+    EXPECT_EQ(vars[4], L"YES");
+    ASSERT_EQ(control.boxes.size(), 1u);
+    EXPECT_EQ(control.boxes[0].message, L"Y = -2.5\r\n続けますか?");
+    EXPECT_EQ(control.calls.back(), L"PostCommand(^C^Cgraphscr^M)");
+}
+
 TEST_F(RunScript, AnyContentEndsCleanly) {
     // NUL bytes, invalid text and stray control characters: undefined command words.
     EXPECT_EQ(run_bytes(std::string("\0\0\x01\xff\xfe\r\n", 7)), kScriptFailed);
