@@ -207,14 +207,17 @@ bool Host::create() {
     if (!main_) {
         return false;
     }
-    text_ = ::CreateWindowExW(0, kTextClass, text_caption(options_).c_str(), WS_OVERLAPPEDWINDOW,
-                              60, 660, 820, 300, main_.get(), nullptr, instance_, this);
-    if (text_ == nullptr) {
+    // Not owned by the main window, so that GRAPHSCR can raise the drawing
+    // above it.
+    text_.reset(::CreateWindowExW(0, kTextClass, text_caption(options_).c_str(),
+                                  WS_OVERLAPPEDWINDOW, 60, 660, 820, 300, nullptr, nullptr,
+                                  instance_, this));
+    if (!text_) {
         return false;
     }
     // The pane has no caption, so nothing searching by caption stops at it.
     pane_ = ::CreateWindowExW(0, kPaneClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 10,
-                              10, text_, nullptr, instance_, this);
+                              10, text_.get(), nullptr, instance_, this);
     if (pane_ == nullptr) {
         return false;
     }
@@ -227,7 +230,7 @@ bool Host::create() {
     }
     layout_text_window();
     ::ShowWindow(main_.get(), SW_SHOWNORMAL);
-    ::ShowWindow(text_, SW_SHOWNOACTIVATE);
+    ::ShowWindow(text_.get(), SW_SHOWNOACTIVATE);
     ::UpdateWindow(main_.get());
     sync();
     return true;
@@ -246,6 +249,7 @@ int Host::run() {
     // Not destroyed one by one: see WM_CLOSE. The system destroys the
     // windows of the process when it ends.
     main_.release();
+    text_.release();
     return static_cast<int>(message.wParam);
 }
 
@@ -302,7 +306,7 @@ LRESULT Host::text_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam
         ::ShowWindow(hwnd, SW_HIDE);
         return 0;
     case WM_NCDESTROY:
-        text_ = nullptr;
+        text_.release(); // already gone
         break;
     default:
         break;
@@ -424,9 +428,9 @@ void Host::sync() {
     }
     sync_texts();
     if (const auto screen = engine_.take_screen_request(); screen && main_) {
-        HWND front = *screen == Screen::Graphics ? main_.get() : text_;
+        HWND front = *screen == Screen::Graphics ? main_.get() : text_.get();
         if (front != nullptr) {
-            ::ShowWindow(front, SW_SHOWNA);
+            ::ShowWindow(front, ::IsIconic(front) ? SW_SHOWNOACTIVATE : SW_SHOWNA);
             ::SetWindowPos(front, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         }
     }
@@ -464,6 +468,11 @@ void Host::finish() {
     }
     finished_ = true;
     closing_ = true;
+    // Closing ends a running command as a cancel would: a polyline being
+    // entered is kept, as the CAD program keeps it.
+    if (engine_.asks_point()) {
+        engine_.type(L"\x03");
+    }
     ::KillTimer(main_.get(), kIdleTimer);
     ::KillTimer(main_.get(), kPickTimer);
     write_dxf();
@@ -604,11 +613,11 @@ void Host::paint_lines(HWND hwnd, HDC dc, bool history) const {
 }
 
 void Host::layout_text_window() {
-    if (text_ == nullptr || pane_ == nullptr) {
+    if (!text_ || pane_ == nullptr) {
         return;
     }
     RECT client{};
-    ::GetClientRect(text_, &client);
+    ::GetClientRect(text_.get(), &client);
     ::MoveWindow(pane_, 0, 0, client.right, client.bottom, TRUE);
 }
 

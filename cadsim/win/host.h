@@ -64,10 +64,11 @@ private:
     std::string command_ansi_;
     std::string history_ansi_;
 
+    // Both top-level windows are left to the end of the process once the
+    // message loop has ended (see WM_CLOSE); the children go with their
+    // parents and are not owned here.
     tarn::unique_hwnd main_;
-    // The text window is owned by the main window and destroyed with it; its
-    // children are destroyed with their parents.
-    HWND text_ = nullptr;
+    tarn::unique_hwnd text_;
     HWND pane_ = nullptr;
     HWND command_ = nullptr;
     HWND history_ = nullptr;

@@ -481,12 +481,19 @@ TEST(CadsimFaults, ExitAfterCommandsAndClose) {
         EXPECT_EQ(code, 0u);
     }
     EXPECT_NE(read_file(path).find("LINE"), std::string::npos);
-    Cadsim other(L"");
-    ASSERT_TRUE(other.main);
-    ::PostMessageW(other.main, WM_CLOSE, 0, 0);
-    DWORD code = 99;
-    EXPECT_TRUE(other.exited(10000, &code));
-    EXPECT_EQ(code, 0u);
+    // Closing in the middle of a polyline keeps it, as a cancel would.
+    const std::wstring closed = output_folder() + L"cadsim_close_test.dxf";
+    ::DeleteFileW(closed.c_str());
+    {
+        Cadsim other(L"--dxf \"" + closed + L"\"");
+        ASSERT_TRUE(other.main);
+        other.send(L"pline\r0,0\r5,5\r");
+        ::PostMessageW(other.main, WM_CLOSE, 0, 0);
+        DWORD code = 99;
+        EXPECT_TRUE(other.exited(10000, &code));
+        EXPECT_EQ(code, 0u);
+    }
+    EXPECT_NE(read_file(closed).find("POLYLINE"), std::string::npos);
 }
 
 } // namespace
