@@ -216,6 +216,45 @@ TEST(Engine, HostileInputIsBounded) {
     EXPECT_EQ(last_line(engine), L"点、またはオプション キーワードが必要です。");
 }
 
+// Seeded random typing from the pieces a client sends: whatever the order,
+// the drawing holds only whole entities and the texts stay bounded.
+TEST(Engine, RandomTypingKeepsTheDrawingWhole) {
+    const std::vector<std::wstring> pieces{
+        L"line", L"pline", L"_id",   L"luprec", L"osnapcoord", L"graphscr", L"u",
+        L"1,2",  L"3,4,5", L"1e999", L"-.5,7",  L"9",          L"\x03",     L"\r",
+        L"\n",   L" ",     L"\x08",  L"ｺﾏﾝﾄﾞ",  L",",          L"x"};
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        Engine engine;
+        engine.set_delay_after_commands(seed % 4 == 0);
+        unsigned state = seed;
+        for (int step = 0; step < 2000; ++step) {
+            state = state * 1103515245u + 12345u;
+            engine.type(pieces[(state >> 16) % pieces.size()]);
+            if (state % 7 == 0) {
+                engine.pick({static_cast<double>(step), -1.0, 0.0});
+            }
+            if (state % 5 == 0) {
+                engine.become_idle();
+            }
+        }
+        for (const auto& entity : engine.entities()) {
+            if (entity.kind == EntityKind::Line) {
+                EXPECT_EQ(entity.points.size(), 2u);
+            } else {
+                EXPECT_GE(entity.points.size(), 2u);
+            }
+        }
+        EXPECT_LE(engine.history_lines().size(), kMaxHistoryLines);
+        EXPECT_LE(engine.command_line().size(), kMaxInputChars + 64);
+        const int luprec = engine.variable(L"LUPREC")->value;
+        EXPECT_TRUE(luprec >= 0 && luprec <= 8);
+        engine.become_idle();
+        engine.type(L"\x03");
+        engine.become_idle();
+        EXPECT_EQ(engine.command_line(), L"ｺﾏﾝﾄﾞ: ") << seed;
+    }
+}
+
 TEST(Engine, NoteAddsAHistoryLine) {
     Engine engine;
     engine.note(L"memo");
