@@ -68,6 +68,23 @@ TEST(Engine, UnreadablePointIsAskedAgain) {
     EXPECT_EQ(last_line(engine), L"X = 1.0000     Y = 2.0000     Z = 0.0000");
 }
 
+TEST(Engine, RelativePointsFollowTheLastPoint) {
+    Engine engine;
+    engine.type(L"id\r@\r");
+    EXPECT_EQ(last_line(engine), L"X = 0.0000     Y = 0.0000     Z = 0.0000");
+    engine.type(L"line\r10,20,1\r@5,-5\r@2<90\r@a,b\r\r");
+    ASSERT_EQ(engine.entities().size(), 2u);
+    EXPECT_EQ(engine.entities()[0].points[1].x, 15.0);
+    EXPECT_EQ(engine.entities()[0].points[1].z, 1.0);
+    EXPECT_NEAR(engine.entities()[1].points[1].x, 15.0, 1e-12);
+    EXPECT_EQ(engine.entities()[1].points[1].y, 17.0);
+    // ID remembers its point too.
+    engine.type(L"id\r@0,0\r");
+    EXPECT_EQ(last_line(engine), L"X = 15.0000     Y = 17.0000     Z = 1.0000");
+    engine.type(L"id\r1.7e308,0\rid\r@1.7e308,0\r");
+    EXPECT_EQ(last_line(engine), L"点、またはオプション キーワードが必要です。");
+}
+
 TEST(Engine, EnterAloneEndsIdWithoutPoint) {
     Engine engine;
     engine.type(L"id\r\r");

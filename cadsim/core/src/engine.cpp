@@ -148,7 +148,7 @@ void Engine::enter() {
             undo_point();
             return;
         }
-        const auto point = parse_point(line);
+        const auto point = read_point(line);
         if (!point) {
             add_history(std::wstring(kBadPointMessage));
             show_prompt(prompt_, state_);
@@ -191,7 +191,43 @@ void Engine::run_command(const std::wstring& typed) {
     }
 }
 
+std::optional<Point> Engine::read_point(std::wstring_view text) const {
+    if (text.empty() || text.front() != L'@') {
+        return parse_point(text);
+    }
+    // Relative to the last point: "@dx,dy[,dz]", "@distance<degrees", "@".
+    text.remove_prefix(1);
+    if (text.empty()) {
+        return last_point_;
+    }
+    const size_t angle_mark = text.find(L'<');
+    Point result = last_point_;
+    if (angle_mark != std::wstring_view::npos) {
+        const auto distance = parse_real(text.substr(0, angle_mark));
+        const auto degrees = parse_real(text.substr(angle_mark + 1));
+        if (!distance || !degrees) {
+            return std::nullopt;
+        }
+        const double radians = std::fmod(*degrees, 360.0) * (3.14159265358979323846 / 180.0);
+        result.x += *distance * std::cos(radians);
+        result.y += *distance * std::sin(radians);
+    } else {
+        const auto offset = parse_point(text);
+        if (!offset) {
+            return std::nullopt;
+        }
+        result.x += offset->x;
+        result.y += offset->y;
+        result.z += offset->z;
+    }
+    if (!is_finite(result)) {
+        return std::nullopt;
+    }
+    return result;
+}
+
 void Engine::point_input(const Point& point) {
+    last_point_ = point;
     switch (state_) {
     case State::LineFirst:
         points_.assign(1, point);

@@ -106,6 +106,8 @@ private:
     void enter();
     void cancel();
     void run_command(const std::wstring& name);
+    // A point as typed: absolute, or relative to the last point with "@".
+    std::optional<Point> read_point(std::wstring_view text) const;
     void point_input(const Point& point);
     void undo_point();
     void variable_input_line(const std::wstring& line);
@@ -128,6 +130,7 @@ private:
 
     std::vector<Entity> entities_;
     std::vector<Point> points_;
+    Point last_point_;
     size_t line_entities_added_ = 0;
     bool drawing_changed_ = false;
     uint64_t drawing_revision_ = 0;
