@@ -28,7 +28,16 @@ grep -q -- "--no-such-option" "$out/err.txt"
 running=$!
 CADSIM_RUNNING_DRAWING=running.dwg CADSIM_TEST_OUT="$out" \
     "$TARN_WINE" cadsim_client_test.exe
-wait "$running"
+# The client test closed it; it must be gone soon after.
+for _ in $(seq 1 100); do
+    kill -0 "$running" 2>/dev/null || break
+    sleep 0.1
+done
+if kill -0 "$running" 2>/dev/null; then
+    echo "the cadsim.exe started in the background did not end on WM_CLOSE"
+    exit 1
+fi
+wait "$running" || { echo "the cadsim.exe started in the background failed"; exit 1; }
 running=""
 
 /usr/bin/python3 "$here/check_dxf.py" "$out/running.dxf" "$out/cadsim_client_test.dxf"
