@@ -4,11 +4,12 @@
 # locale (ANSI code page 932) and quiet Wine. Stops the Xvfb and the prefix's
 # wineserver that it started, and only those.
 #
-#   wine-run.sh --prefix DIR [--arch x64|x86] [--keep] PROGRAM [ARGS...]
+#   wine-run.sh --prefix DIR [--arch x64|x86] [--keep] [--use-display] PROGRAM [ARGS...]
 #
 # PROGRAM ending in .sh is run with bash and finds the Wine loader for the
 # build's architecture in $TARN_WINE; anything else is run with that loader.
-# --keep leaves the wineserver running (for callers that manage it).
+# --keep leaves the wineserver running (for callers that manage it);
+# --use-display uses $DISPLAY instead of a private Xvfb (a person watching).
 # Exits 77 (a skipped test) for x86 when this machine cannot run 32-bit
 # programs at all (some virtual machines' kernels refuse them).
 set -euo pipefail
@@ -16,11 +17,13 @@ set -euo pipefail
 prefix=""
 arch=x64
 keep_server=0
+use_display=0
 while [[ $# -gt 0 ]]; do
     case "$1" in
     --prefix) prefix="$2"; shift 2 ;;
     --arch) arch="$2"; shift 2 ;;
     --keep) keep_server=1; shift ;;
+    --use-display) use_display=1; shift ;;
     --) shift; break ;;
     *) break ;;
     esac
@@ -90,17 +93,21 @@ mkdir -p "$(dirname "$WINEPREFIX")"
 server_running || server_started=1
 
 # A private display: Xvfb picks a free number and tells it through a pipe.
-display_file=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 1 100); do
-    [[ -s "$display_file" ]] && break
-    sleep 0.05
-done
-display_number=$(tr -d '\n' <"$display_file")
-rm -f "$display_file"
-[[ -n "$display_number" ]] || { echo "wine-run.sh: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$display_number"
+if [[ $use_display -eq 1 ]]; then
+    [[ -n "${DISPLAY:-}" ]] || { echo "wine-run.sh: --use-display needs DISPLAY" >&2; exit 2; }
+else
+    display_file=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 1 100); do
+        [[ -s "$display_file" ]] && break
+        sleep 0.05
+    done
+    display_number=$(tr -d '\n' <"$display_file")
+    rm -f "$display_file"
+    [[ -n "$display_number" ]] || { echo "wine-run.sh: Xvfb did not start" >&2; exit 1; }
+    export DISPLAY=":$display_number"
+fi
 
 program="$1"
 shift

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The part of scripts/road.sh that runs inside the Wine runner (display,
+# prefix and locale set): BIN_DIR OUT_DIR SHOW
+set -uo pipefail
+bin="$1"
+out="$2"
+show="$3"
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+
+"$TARN_WINE" regsvr32.exe /s "$(windows_path "$bin/Drafthand.dll")" ||
+    { echo "road: registering Drafthand.dll failed" >&2; exit 1; }
+
+# KA, KE (the 50 m point of the clothoid A = 100 from KA) and a side point
+# below the chord: the CAD program answers tarn2's three picks with them.
+picks="10,20;59.92193149366025,22.0810093401773635;35,15"
+cd "$out" # tarn2 and the curve library share auto_temp.txt here
+"$TARN_WINE" "$bin/cadsim.exe" --dxf "$(windows_path "$out/road.dxf")" --pick "$picks" &
+cadsim=$!
+"$TARN_WINE" "$bin/tarn2.exe" &
+tarn2=$!
+
+"$TARN_WINE" "$bin/road_driver.exe" | tee "$out/road.log"
+rc=${PIPESTATUS[0]}
+sleep 1 # the last repaint
+import -window root "$out/road.png" || echo "road: no screenshot" >&2
+
+if [[ "$show" == 1 ]]; then
+    echo "road: cadsim and tarn2 are left open on $DISPLAY"
+else
+    kill "$tarn2" "$cadsim" 2>/dev/null
+    "$TARN_WINE" regsvr32.exe /s /u "$(windows_path "$bin/Drafthand.dll")" || true
+fi
+
+summary=$(/usr/bin/python3 - "$out/road.dxf" <<'PY'
+import sys, ezdxf
+doc = ezdxf.readfile(sys.argv[1])
+parts = []
+for e in doc.modelspace():
+    if e.dxftype() == "POLYLINE":
+        parts.append(f"POLYLINE of {len(list(e.vertices))} vertices")
+    else:
+        parts.append(e.dxftype())
+print(", ".join(parts) if parts else "nothing")
+PY
+) || summary="no readable drawing"
+if [[ $rc -eq 0 ]]; then
+    echo "road: drawn in cadsim: $summary; drawing $out/road.dxf, screenshot $out/road.png, log $out/road.log"
+else
+    echo "road: FAILED (see $out/road.log); drawing so far: $summary"
+fi
+exit $rc
