@@ -104,24 +104,54 @@ HRESULT declared_type(ITypeInfo* info, const TYPEDESC& declared, VARTYPE& type, 
     return S_OK;
 }
 
-// Element-wise conversion between a one-dimensional array of one element type
-// and one of another (a script's array of VARIANT and a declared array of
-// BSTR). The target keeps the source's bounds.
-HRESULT convert_array(SAFEARRAY* source, VARTYPE source_element, VARTYPE element,
-                      tarn::unique_safearray& target) {
-    if (source == nullptr || ::SafeArrayGetDim(source) != 1) {
+// Element types read and written through a VARIANT's 8-byte value field.
+bool simple_element(VARTYPE type) {
+    switch (type) {
+    case VT_I1:
+    case VT_UI1:
+    case VT_I2:
+    case VT_UI2:
+    case VT_I4:
+    case VT_UI4:
+    case VT_INT:
+    case VT_UINT:
+    case VT_I8:
+    case VT_UI8:
+    case VT_R4:
+    case VT_R8:
+    case VT_CY:
+    case VT_DATE:
+    case VT_BOOL:
+    case VT_ERROR:
+    case VT_BSTR:
+        return true;
+    default:
+        return false;
+    }
+}
+
+HRESULT bounds_of(SAFEARRAY* array, LONG& lower, LONG& upper) {
+    if (array == nullptr || ::SafeArrayGetDim(array) != 1 ||
+        FAILED(::SafeArrayGetLBound(array, 1, &lower)) ||
+        FAILED(::SafeArrayGetUBound(array, 1, &upper))) {
         return DISP_E_TYPEMISMATCH;
     }
+    return S_OK;
+}
+
+// Copies every element of one one-dimensional array into another of the same
+// bounds, converted to the target's element type.
+HRESULT copy_elements(SAFEARRAY* source, VARTYPE source_element, SAFEARRAY* target,
+                      VARTYPE element) {
+    const auto usable = [](VARTYPE type) { return type == VT_VARIANT || simple_element(type); };
     LONG lower = 0;
     LONG upper = -1;
-    if (FAILED(::SafeArrayGetLBound(source, 1, &lower)) ||
-        FAILED(::SafeArrayGetUBound(source, 1, &upper))) {
+    LONG target_lower = 0;
+    LONG target_upper = -1;
+    if (!usable(source_element) || !usable(element) || FAILED(bounds_of(source, lower, upper)) ||
+        FAILED(bounds_of(target, target_lower, target_upper)) || lower != target_lower ||
+        upper != target_upper) {
         return DISP_E_TYPEMISMATCH;
-    }
-    SAFEARRAYBOUND bound{static_cast<ULONG>(upper - lower + 1), lower};
-    target.reset(::SafeArrayCreate(element, 1, &bound));
-    if (!target) {
-        return E_OUTOFMEMORY;
     }
     for (LONG index = lower; index <= upper; ++index) {
         tarn::unique_variant item;
@@ -130,7 +160,6 @@ HRESULT convert_array(SAFEARRAY* source, VARTYPE source_element, VARTYPE element
         if (source_element == VT_VARIANT) {
             hr = ::SafeArrayGetElement(source, &index, item.put());
         } else {
-            // Other element types are read through a VARIANT of that type.
             item.get()->vt = source_element;
             hr = ::SafeArrayGetElement(source, &index, &item.get()->byref);
         }
@@ -143,7 +172,7 @@ HRESULT convert_array(SAFEARRAY* source, VARTYPE source_element, VARTYPE element
             void* value = element == VT_VARIANT ? static_cast<void*>(converted.get())
                           : element == VT_BSTR  ? static_cast<void*>(converted.get()->bstrVal)
                                                 : static_cast<void*>(&converted.get()->byref);
-            hr = ::SafeArrayPutElement(target.get(), &index, value);
+            hr = ::SafeArrayPutElement(target, &index, value);
         }
         if (FAILED(hr)) {
             return DISP_E_TYPEMISMATCH;
@@ -151,6 +180,28 @@ HRESULT convert_array(SAFEARRAY* source, VARTYPE source_element, VARTYPE element
     }
     return S_OK;
 }
+
+// A new array of the given element type with the source's bounds and
+// converted elements (a script's array of VARIANT for a declared array of
+// BSTR).
+HRESULT convert_array(SAFEARRAY* source, VARTYPE source_element, VARTYPE element,
+                      tarn::unique_safearray& target) {
+    LONG lower = 0;
+    LONG upper = -1;
+    if (FAILED(bounds_of(source, lower, upper))) {
+        return DISP_E_TYPEMISMATCH;
+    }
+    SAFEARRAYBOUND bound{static_cast<ULONG>(upper - lower + 1), lower};
+    target.reset(::SafeArrayCreate(element, 1, &bound));
+    if (!target) {
+        return E_OUTOFMEMORY;
+    }
+    return copy_elements(source, source_element, target.get(), element);
+}
+
+} // namespace
+
+namespace detail {
 
 // Converts a client's argument (possibly by reference) to the declared type.
 HRESULT convert_argument(const VARIANT& source, VARTYPE type, VARIANT* target) {
@@ -192,35 +243,27 @@ HRESULT write_back(VARIANT& source, const VARIANT& value) {
     const auto target = static_cast<VARTYPE>(source.vt & ~VT_BYREF);
     if (target == VT_VARIANT) {
         VARIANT* inner = source.pvarVal;
+        if (inner == nullptr) {
+            return S_OK;
+        }
         if ((inner->vt & VT_BYREF) != 0) {
             return write_back(*inner, value);
         }
-        if ((inner->vt & VT_ARRAY) != 0 && (value.vt & VT_ARRAY) != 0 && inner->vt != value.vt) {
+        if ((inner->vt & VT_ARRAY) != 0 && (value.vt & VT_ARRAY) != 0) {
             // The script keeps its own array; its elements take the results.
-            tarn::unique_safearray converted;
-            const HRESULT hr =
-                convert_array(value.parray, static_cast<VARTYPE>(value.vt & VT_TYPEMASK),
-                              static_cast<VARTYPE>(inner->vt & VT_TYPEMASK), converted);
-            if (FAILED(hr)) {
-                return hr;
-            }
-            ::SafeArrayDestroy(inner->parray);
-            inner->parray = converted.release();
-            return S_OK;
+            return copy_elements(value.parray, static_cast<VARTYPE>(value.vt & VT_TYPEMASK),
+                                 inner->parray, static_cast<VARTYPE>(inner->vt & VT_TYPEMASK));
         }
         ::VariantClear(inner);
         return ::VariantCopy(inner, readable(value));
     }
     tarn::unique_variant converted;
     if ((target & VT_ARRAY) != 0) {
-        const HRESULT hr = convert_argument(value, target, converted.get());
-        if (FAILED(hr)) {
-            return hr;
+        if ((value.vt & VT_ARRAY) == 0) {
+            return DISP_E_TYPEMISMATCH;
         }
-        ::SafeArrayDestroy(*source.pparray);
-        *source.pparray = std::exchange(converted.get()->parray, nullptr);
-        converted.get()->vt = VT_EMPTY;
-        return S_OK;
+        return copy_elements(value.parray, static_cast<VARTYPE>(value.vt & VT_TYPEMASK),
+                             *source.pparray, static_cast<VARTYPE>(target & VT_TYPEMASK));
     }
     HRESULT hr = ::VariantChangeType(converted.get(), readable(value), 0, target);
     if (FAILED(hr)) {
@@ -266,7 +309,10 @@ HRESULT write_back(VARIANT& source, const VARIANT& value) {
     }
 }
 
-} // namespace
+} // namespace detail
+
+using detail::convert_argument;
+using detail::write_back;
 
 HRESULT load_type_info(REFIID iid, tarn::com_ptr<ITypeInfo>& client_view,
                        tarn::com_ptr<ITypeInfo>& vtable_view) {

@@ -24,6 +24,15 @@ HRESULT invoke_with_conversion(ITypeInfo* vtable_view, void* instance, DISPID me
                                DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
                                UINT* argument_error) noexcept;
 
+namespace detail {
+// Converts a client's argument (possibly by reference) to a declared type;
+// DISP_E_TYPEMISMATCH when it does not convert.
+HRESULT convert_argument(const VARIANT& source, VARTYPE type, VARIANT* target);
+// Writes an in/out result back into a client's by-reference argument in the
+// client's own type (arrays element by element, in place).
+HRESULT write_back(VARIANT& source, const VARIANT& value);
+} // namespace detail
+
 // Reference counting, QueryInterface and IDispatch for one dual interface.
 template <typename Interface, const IID* kIid> class DispatchObject : public Interface {
 public:

@@ -12,9 +12,6 @@
 namespace drafthand::win {
 namespace {
 
-HMODULE g_module = nullptr;
-LONG g_references = 0; // live objects and server locks
-
 constexpr wchar_t kProgId[] = L"Drafthand.Acad";
 constexpr wchar_t kAcadClsid[] = L"{A6338E26-BC5F-4093-A05B-7BA470E771D1}";
 constexpr wchar_t kLibId[] = L"{7C265EE2-689B-4172-A2ED-B481BD0BCEBC}";
@@ -112,33 +109,6 @@ HRESULT register_all() {
 
 } // namespace
 
-HMODULE module_handle() {
-    return g_module;
-}
-
-std::wstring module_path() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            ::GetModuleFileNameW(g_module, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) {
-            return {};
-        }
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
-void module_add_ref() {
-    ::InterlockedIncrement(&g_references);
-}
-void module_release() {
-    ::InterlockedDecrement(&g_references);
-}
-
 } // namespace drafthand::win
 
 using namespace drafthand::win;
@@ -147,7 +117,7 @@ extern "C" {
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
-        g_module = instance;
+        set_module_handle(instance);
     }
     return TRUE;
 }
@@ -165,7 +135,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
 }
 
 STDAPI DllCanUnloadNow() {
-    return g_references == 0 ? S_OK : S_FALSE;
+    return module_in_use() ? S_FALSE : S_OK;
 }
 
 STDAPI DllRegisterServer() {

@@ -8,9 +8,12 @@
 
 namespace drafthand::win {
 
+// Set by DllMain; null (the program itself) when the code runs in a program.
+void set_module_handle(HMODULE module);
 HMODULE module_handle();
 std::wstring module_path();
 void module_add_ref();
 void module_release();
+bool module_in_use();
 
 } // namespace drafthand::win
