@@ -1,6 +1,5 @@
 // The Acad and Control objects of Drafthand, created in process through the
-// registered class and called late-bound by member name, so that tarn2 needs
-// nothing of the component at build time.
+// registered class and called through the interfaces of its type library.
 #pragma once
 
 #include "tarn2/ports.h"

@@ -3,7 +3,7 @@
 // hands them to the form's logic.
 #pragma once
 
-#include "acad_dispatch.h"
+#include "drafthand_link.h"
 #include "tarn2/form1.h"
 #include "win_services.h"
 

@@ -1,4 +1,4 @@
-#include "acad_dispatch.h"
+#include "drafthand_link.h"
 #include "tarn2/number_format.h"
 #include "win_services.h"
 
