@@ -3,7 +3,10 @@
 #include "objects.h"
 #include "win32_platform.h"
 
+#include "drafthand/acad_execute.h"
+#include "drafthand/channel.h"
 #include "drafthand/session.h"
+#include "drafthand/win_operations.h"
 
 #include <cstring>
 
@@ -92,9 +95,20 @@ public:
         return get(value, records_.last_error.number);
     }
 
-    // Starting AutoCAD needs the process launcher, which comes next.
-    HRESULT STDMETHODCALLTYPE Execute(BSTR, BSTR, LONG, acExecuteMode, LONG*) override {
-        return E_NOTIMPL;
+    HRESULT STDMETHODCALLTYPE Execute(BSTR path, BSTR parameter, LONG window, ::acExecuteMode mode,
+                                      LONG* result) override {
+        if (result == nullptr) {
+            return E_POINTER;
+        }
+        return guarded([&] {
+            ExecuteLink link(*this);
+            // A window handle travels as a Long; widen it as Windows does.
+            const auto owner = static_cast<WindowHandle>(static_cast<intptr_t>(window));
+            *result =
+                AcadExecute(records_, shell_, link, session_.execute_timeout(), from_bstr(path),
+                            from_bstr(parameter), owner, static_cast<int32_t>(mode));
+            return S_OK;
+        });
     }
 
     HRESULT STDMETHODCALLTYPE Search(LONG* result) override {
@@ -147,6 +161,33 @@ public:
     }
 
 private:
+    // What Execute needs of this object: releasing and searching (which
+    // creates the Control) and the prompt wait on the new Control.
+    class ExecuteLink final : public AcadLink {
+    public:
+        explicit ExecuteLink(AcadObject& acad) : acad_(acad) {}
+        void release_control() override { acad_.control_.reset(); }
+        int32_t search() override {
+            LONG result = 0;
+            if (FAILED(acad_.Search(&result))) {
+                raise_general(runtime_error::OutOfMemory);
+            }
+            return result;
+        }
+        int32_t wait_prompt() override {
+            tarn::unique_bstr prompt(::SysAllocString(kCommandPrompt));
+            LONG result = 0;
+            if (!prompt || !acad_.control_ ||
+                FAILED(acad_.control_->WaitPrompt(prompt.get(), &result))) {
+                raise_general(runtime_error::OutOfMemory);
+            }
+            return result;
+        }
+
+    private:
+        AcadObject& acad_;
+    };
+
     static HRESULT get(LONG* out, int32_t value) {
         if (out == nullptr) {
             return E_POINTER;
@@ -158,6 +199,7 @@ private:
     ThreadRecords& records_;
     Session session_;
     tarn::com_ptr<_Control> control_;
+    Win32Shell shell_;
 };
 
 } // namespace

@@ -3,6 +3,8 @@
 #include "win32_platform.h"
 
 #include "drafthand/channel.h"
+#include "drafthand/operations.h"
+#include "drafthand/win_operations.h"
 
 namespace drafthand::win {
 namespace {
@@ -76,13 +78,61 @@ public:
     }
 
     // The operations built on the prompt wait, and the script interpreter.
-    HRESULT STDMETHODCALLTYPE Active(LONG*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SendCommand(BSTR, BSTR, LONG*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE WaitPrompt(BSTR, LONG*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetVariable(BSTR, BSTR*, LONG*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetVariable(BSTR, BSTR, LONG*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetPosition(double*, double*, double*, LONG*) override {
-        return E_NOTIMPL;
+    HRESULT STDMETHODCALLTYPE Active(LONG* result) override {
+        if (result == nullptr) {
+            return E_POINTER;
+        }
+        return guarded([&] {
+            *result = drafthand::Active(channel_, foreground_);
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE SendCommand(BSTR command, BSTR prompt, LONG* result) override {
+        if (result == nullptr) {
+            return E_POINTER;
+        }
+        return guarded([&] {
+            *result = drafthand::SendCommand(channel_, from_bstr(command), from_bstr(prompt));
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE WaitPrompt(BSTR prompt, LONG* result) override {
+        if (result == nullptr) {
+            return E_POINTER;
+        }
+        return guarded([&] {
+            *result = drafthand::WaitPrompt(channel_, from_bstr(prompt));
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE GetVariable(BSTR name, BSTR* value, LONG* result) override {
+        if (value == nullptr || result == nullptr) {
+            return E_POINTER;
+        }
+        return guarded([&] {
+            const std::wstring before = from_bstr(*value);
+            std::wstring text = before;
+            *result = drafthand::GetVariable(channel_, from_bstr(name), text);
+            return text != before ? replace(value, text) : S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE SetVariable(BSTR name, BSTR value, LONG* result) override {
+        if (result == nullptr) {
+            return E_POINTER;
+        }
+        return guarded([&] {
+            *result = drafthand::SetVariable(channel_, from_bstr(name), from_bstr(value));
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE GetPosition(double* x, double* y, double* z, LONG* result) override {
+        if (x == nullptr || y == nullptr || z == nullptr || result == nullptr) {
+            return E_POINTER;
+        }
+        return guarded([&] {
+            *result = drafthand::GetPosition(channel_, numbers_, *x, *y, *z);
+            return S_OK;
+        });
     }
     HRESULT STDMETHODCALLTYPE RunScript(BSTR, SAFEARRAY**, LONG*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE ShowMessage(BSTR, LONG, BSTR, LONG*) override { return E_NOTIMPL; }
@@ -116,6 +166,8 @@ private:
     }
 
     Channel channel_;
+    Win32ForegroundWindows foreground_;
+    VariantNumberReader numbers_;
 };
 
 } // namespace
