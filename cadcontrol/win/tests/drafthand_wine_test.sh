@@ -3,10 +3,12 @@
 # the C++ client and the VBScript clients (without a CAD program, then against
 # cadsim.exe when it was built), and unregisters the DLL.
 #
-#   drafthand_wine_test.sh BIN_DIR VBS_DIR
+#   drafthand_wine_test.sh BIN_DIR VBS_DIR [cadsim]
+# With "cadsim", a missing cadsim.exe is a failure.
 set -uo pipefail
 bin="$1"
 vbs_dir="$2"
+need_cadsim="${3:-}"
 work=$(mktemp -d)
 cad_pid=""
 cleanup() {
@@ -78,6 +80,8 @@ if [[ -f "$bin/cadsim.exe" ]]; then
     start_cadsim "$work/full.dxf" --product full
     run_vbs full.vbs
     stop_cadsim
+elif [[ "$need_cadsim" == cadsim ]]; then
+    fail "cadsim.exe is missing from $bin"
 else
     echo "cadsim.exe not built: only the tests without a CAD program ran"
 fi
