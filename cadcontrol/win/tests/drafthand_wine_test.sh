@@ -63,6 +63,13 @@ stop_cadsim() {
 
 dll=$(windows_path "$bin/Drafthand.dll")
 "$TARN_WINE" regsvr32.exe /s "$dll" || fail "regsvr32 Drafthand.dll"
+clsid_key='HKCR\CLSID\{A6338E26-BC5F-4093-A05B-7BA470E771D1}'
+typelib_key='HKCR\TypeLib\{7C265EE2-689B-4172-A2ED-B481BD0BCEBC}'
+registry() { "$TARN_WINE" reg.exe query "$@" 2>/dev/null | tr -d '\r'; }
+registry "$clsid_key\InprocServer32" /v ThreadingModel | grep -q 'Apartment' ||
+    fail "no apartment threading model registered"
+registry 'HKCR\Drafthand.Acad\CLSID' | grep -q 'A6338E26' || fail "no ProgID registered"
+registry "$typelib_key\1.0" | grep -q 'Drafthand ActiveX DLL' || fail "no type library registered"
 
 "$TARN_WINE" "$bin/drafthand_client_tests.exe" --gtest_filter='Fresh.*:NoCad.*:LateBound.*' ||
     fail "C++ client without a CAD program"
@@ -87,6 +94,9 @@ else
 fi
 
 "$TARN_WINE" regsvr32.exe /s /u "$dll" || fail "regsvr32 /u Drafthand.dll"
+# reg.exe answers a missing key with exit status 1.
+"$TARN_WINE" reg.exe query "$clsid_key" >/dev/null 2>&1 && fail "class still registered"
+"$TARN_WINE" reg.exe query "$typelib_key" >/dev/null 2>&1 && fail "type library still registered"
 run_vbs unregistered.vbs
 
 [[ $failures -eq 0 ]] || exit 1
