@@ -561,6 +561,20 @@ TEST_F(Tarn2WithCad, CentreLineLandsInAutoCadLt) {
     const Drawing drawing = read_dxf(dxf());
     EXPECT_TRUE(drawing.lines.empty());
     expect_same_points(drawing.polylines[0], script);
+
+    // The draw brought the CAD program to the front; tarn2 stays above it.
+    EXPECT_NE(GetWindowLongW(form_, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    const HWND cad = FindWindowW(nullptr, L"AutoCAD LT - [Drawing1.dwg]");
+    ASSERT_NE(cad, nullptr);
+    bool form_first = false;
+    for (HWND window = GetTopWindow(nullptr); window != nullptr;
+         window = GetWindow(window, GW_HWNDNEXT)) {
+        if (window == form_ || window == cad) {
+            form_first = window == form_;
+            break;
+        }
+    }
+    EXPECT_TRUE(form_first) << "the CAD program lies above tarn2";
 }
 
 TEST_F(Tarn2WithCad, FullProductTakesParallelLineNormalAndNothingFromTheLengthTab) {
