@@ -100,6 +100,7 @@ public:
         if (result == nullptr) {
             return E_POINTER;
         }
+        const auto alive = keep_alive(); // the prompt wait pumps messages
         return guarded([&] {
             ExecuteLink link(*this);
             // A window handle travels as a Long; widen it as Windows does.

@@ -91,6 +91,7 @@ public:
         if (result == nullptr) {
             return E_POINTER;
         }
+        const auto alive = keep_alive(); // the wait pumps messages
         return guarded([&] {
             *result = drafthand::SendCommand(channel_, from_bstr(command), from_bstr(prompt));
             return S_OK;
@@ -100,6 +101,7 @@ public:
         if (result == nullptr) {
             return E_POINTER;
         }
+        const auto alive = keep_alive(); // the wait pumps messages
         return guarded([&] {
             *result = drafthand::WaitPrompt(channel_, from_bstr(prompt));
             return S_OK;
@@ -109,6 +111,7 @@ public:
         if (value == nullptr || result == nullptr) {
             return E_POINTER;
         }
+        const auto alive = keep_alive(); // the wait pumps messages
         return guarded([&] {
             const std::wstring before = from_bstr(*value);
             std::wstring text = before;
@@ -120,6 +123,7 @@ public:
         if (result == nullptr) {
             return E_POINTER;
         }
+        const auto alive = keep_alive(); // the wait pumps messages
         return guarded([&] {
             *result = drafthand::SetVariable(channel_, from_bstr(name), from_bstr(value));
             return S_OK;
@@ -129,6 +133,7 @@ public:
         if (x == nullptr || y == nullptr || z == nullptr || result == nullptr) {
             return E_POINTER;
         }
+        const auto alive = keep_alive(); // the wait pumps messages
         return guarded([&] {
             *result = drafthand::GetPosition(channel_, numbers_, *x, *y, *z);
             return S_OK;

@@ -103,6 +103,13 @@ public:
 
 protected:
     DispatchObject() { module_add_ref(); }
+
+    // Holds a reference for the length of a call that lets the client's
+    // message handlers run: they may release their last reference meanwhile.
+    tarn::com_ptr<Interface> keep_alive() {
+        AddRef();
+        return tarn::com_ptr<Interface>::attach(this);
+    }
     virtual ~DispatchObject() { module_release(); }
 
 private:
