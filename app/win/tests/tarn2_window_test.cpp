@@ -111,16 +111,15 @@ protected:
     }
 
     void TearDown() override {
-        if (!process_) {
-            return;
-        }
-        if (HWND box = message_box(0)) {
-            answer(box);
-        }
-        PostMessageW(form_, WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(process_.get(), 10000) != WAIT_OBJECT_0) {
-            TerminateProcess(process_.get(), 1);
-            ADD_FAILURE() << "tarn2 did not close";
+        if (process_) {
+            if (HWND box = message_box(0)) {
+                answer(box);
+            }
+            PostMessageW(form_, WM_CLOSE, 0, 0);
+            if (WaitForSingleObject(process_.get(), 10000) != WAIT_OBJECT_0) {
+                TerminateProcess(process_.get(), 1);
+                ADD_FAILURE() << "tarn2 did not close";
+            }
         }
         DeleteFileW((folder_ + L"\\auto_temp.txt").c_str());
         DeleteFileW((folder_ + L"\\auto_temp2.txt").c_str());
@@ -614,6 +613,33 @@ TEST_F(Tarn2WithCad, FullProductTakesParallelLineNormalAndNothingFromTheLengthTa
     ASSERT_TRUE(wait_until([this] { return read_dxf(dxf()).lines.size() == 1; }));
     expect_same_points(read_dxf(dxf()).lines[0], normal);
     EXPECT_EQ(read_dxf(dxf()).polylines.size(), 1u);
+}
+
+TEST_F(Tarn2WithCad, PressesDuringAPickAreRefusedAndClosingEndsTheWait) {
+    start_cad(L"lt", L""); // nobody answers the point prompt
+    fill_points();
+    select_tab(kTabCentreLine);
+    press(kCommand1);
+    // The pick waits without a time limit; the window keeps working.
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    EXPECT_EQ(message_box(0), nullptr);
+    set_text(kA, L"55");
+    EXPECT_EQ(text(kA), L"55");
+
+    press(kCommand5);
+    const HWND box = message_box();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(message_text(box), kMsgBusy);
+    answer(box);
+    EXPECT_FALSE(script_written()) << "a draw ran inside the pick";
+
+    PostMessageW(form_, WM_CLOSE, 0, 0);
+    ASSERT_EQ(WaitForSingleObject(process_.get(), 20000), WAIT_OBJECT_0)
+        << "tarn2 did not close during a pick";
+    DWORD code = 1;
+    GetExitCodeProcess(process_.get(), &code);
+    EXPECT_EQ(code, 0u);
+    process_.reset();
 }
 
 } // namespace
