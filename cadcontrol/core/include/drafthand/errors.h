@@ -143,17 +143,40 @@ private:
 // method's int32_t result); a raised error is captured into last_error and its
 // number returned. Exceptions other than DrafthandError become general runtime
 // errors, so nothing escapes.
+namespace detail {
+// Stores a captured error; when even the copy runs out of memory, the
+// number alone is kept rather than letting the failure escape.
+inline void store_error(ErrorRecord& last_error, int32_t number, const std::wstring& source,
+                        const std::wstring& description) noexcept {
+    last_error.number = number;
+    try {
+        last_error.source = source;
+        last_error.description = description;
+    } catch (...) {
+        last_error.source.clear();
+        last_error.description.clear();
+    }
+}
+
+inline void store_general_error(ErrorRecord& last_error, int32_t number) noexcept {
+    try {
+        store_error(last_error, number, kComponentName, general_error_description(number));
+    } catch (...) {
+        store_error(last_error, number, std::wstring(), std::wstring());
+    }
+}
+} // namespace detail
+
 template <typename Body> int32_t capture_errors(ErrorRecord& last_error, Body&& body) noexcept {
     try {
         return std::forward<Body>(body)();
     } catch (const DrafthandError& error) {
-        last_error = error.record();
+        const ErrorRecord& record = error.record();
+        detail::store_error(last_error, record.number, record.source, record.description);
     } catch (const std::bad_alloc&) {
-        last_error = ErrorRecord{runtime_error::OutOfMemory, kComponentName,
-                                 general_error_description(runtime_error::OutOfMemory)};
+        detail::store_general_error(last_error, runtime_error::OutOfMemory);
     } catch (...) {
-        last_error = ErrorRecord{runtime_error::InvalidArgument, kComponentName,
-                                 general_error_description(runtime_error::InvalidArgument)};
+        detail::store_general_error(last_error, runtime_error::InvalidArgument);
     }
     return last_error.number;
 }
