@@ -13,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -155,6 +156,33 @@ TEST(NoCad, SearchReportsNotRunning) {
     com_ptr<_Control> control;
     EXPECT_EQ(acad->get_Control(control.put()), S_OK);
     EXPECT_FALSE(control);
+}
+
+TEST(NoCad, EachThreadHasItsOwnRecords) {
+    com_ptr<_Acad> acad = create_acad();
+    unique_bstr title(::SysAllocString(L"changed"));
+    acad->put_MainCompareTitle(title.get());
+    EXPECT_EQ(search(acad.get()), kSearchFailed);
+
+    LONG other_number = 1;
+    std::wstring other_title;
+    std::thread other([&] {
+        if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
+            return;
+        }
+        {
+            com_ptr<_Acad> own = create_acad();
+            other_number = get_long(own.get(), &_Acad::get_ErrNumber);
+            other_title = get_string(own.get(), &_Acad::get_MainCompareTitle);
+        }
+        ::CoUninitialize();
+    });
+    other.join();
+    EXPECT_EQ(other_number, 0);
+    EXPECT_EQ(other_title, L"AutoCAD LT");
+    // Creating an Acad on the other thread reset nothing here.
+    EXPECT_EQ(get_long(acad.get(), &_Acad::get_ErrNumber), kSearchFailed);
+    EXPECT_EQ(get_string(acad.get(), &_Acad::get_MainCompareTitle), L"changed");
 }
 
 // Late-bound calls as a script client makes them.
