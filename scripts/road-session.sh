@@ -13,6 +13,7 @@ windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 # KA, KE (the 50 m point of the clothoid A = 100 from KA) and a side point
 # below the chord: the CAD program answers tarn2's three picks with them.
 picks="10,20;59.92193149366025,22.0810093401773635;35,15"
+mkdir -p "$out"
 cd "$out" # tarn2 and the curve library share auto_temp.txt here
 "$TARN_WINE" "$bin/cadsim.exe" --dxf "$(windows_path "$out/road.dxf")" --pick "$picks" &
 cadsim=$!
@@ -31,6 +32,8 @@ else
     "$TARN_WINE" regsvr32.exe /s /u "$(windows_path "$bin/Drafthand.dll")" || true
 fi
 
+# What the drawing holds, read back with a real DXF reader; the road draws two
+# polylines (centre and parallel line) and one line (the normal).
 summary=$(/usr/bin/python3 - "$out/road.dxf" <<'PY'
 import sys, ezdxf
 doc = ezdxf.readfile(sys.argv[1])
@@ -41,8 +44,10 @@ for e in doc.modelspace():
     else:
         parts.append(e.dxftype())
 print(", ".join(parts) if parts else "nothing")
+kinds = [e.dxftype() for e in doc.modelspace()]
+sys.exit(0 if kinds == ["POLYLINE", "POLYLINE", "LINE"] else 3)
 PY
-) || summary="no readable drawing"
+) || { summary="unexpected drawing: ${summary:-unreadable}"; rc=1; }
 if [[ $rc -eq 0 ]]; then
     echo "road: drawn in cadsim: $summary; drawing $out/road.dxf, screenshot $out/road.png, log $out/road.log"
 else
