@@ -463,20 +463,24 @@ protected:
     }
 
     void TearDown() override {
-        Tarn2Window::TearDown();
-        if (cad_) {
-            TerminateProcess(cad_.get(), 0);
-            WaitForSingleObject(cad_.get(), 10000);
+        for (const tarn::unique_handle& cad : cads_) {
+            TerminateProcess(cad.get(), 0);
+            WaitForSingleObject(cad.get(), 10000);
         }
         DeleteFileW(dxf().c_str());
+        DeleteFileW(dxf(L"full").c_str());
+        Tarn2Window::TearDown(); // removes the folder
     }
 
-    std::wstring dxf() const { return folder_ + L"\\drawing.dxf"; }
+    std::wstring dxf(const std::wstring& name = L"drawing") const {
+        return folder_ + L"\\" + name + L".dxf";
+    }
 
     // product: "lt" or "full"; picks: cadsim's answers to point prompts.
-    void start_cad(const std::wstring& product, const std::wstring& picks) {
+    void start_cad(const std::wstring& product, const std::wstring& picks,
+                   const std::wstring& drawing = L"drawing") {
         std::wstring command =
-            L"\"" + cadsim_ + L"\" --product " + product + L" --dxf \"" + dxf() + L"\"";
+            L"\"" + cadsim_ + L"\" --product " + product + L" --dxf \"" + dxf(drawing) + L"\"";
         if (!picks.empty()) {
             command += L" --pick \"" + picks + L"\"";
         }
@@ -485,13 +489,13 @@ protected:
         PROCESS_INFORMATION started = {};
         ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
                                    folder_.c_str(), &startup, &started));
-        cad_.reset(started.hProcess);
+        cads_.emplace_back(started.hProcess);
         tarn::unique_handle thread(started.hThread);
         const std::wstring caption =
             (product == L"full" ? L"AutoCAD" : L"AutoCAD LT") + std::wstring(L" - [Drawing1.dwg]");
         ASSERT_TRUE(wait_until([&caption] { return FindWindowW(nullptr, caption.c_str()); }))
             << "cadsim shows no main window";
-        ASSERT_TRUE(wait_until([this] { return !read_file(dxf()).empty(); }));
+        ASSERT_TRUE(wait_until([&] { return !read_file(dxf(drawing)).empty(); }));
     }
 
     // Presses the draw button and waits until the run has ended.
@@ -502,8 +506,28 @@ protected:
         EXPECT_EQ(message_box(300), nullptr) << message_text(message_box(0));
     }
 
+    // Draws on the current tab and checks that the drawing gained exactly the
+    // entity of the library's script.
+    void draw_and_compare(const std::wstring& drawing = L"drawing") {
+        const Drawing before = read_dxf(dxf(drawing));
+        draw();
+        std::string kind;
+        const std::vector<Point2> script = read_script(folder_ + L"\\auto_temp.txt", kind);
+        ASSERT_TRUE(kind == "line" || kind == "pline") << kind;
+        const bool line = kind == "line";
+        ASSERT_TRUE(wait_until([&] {
+            const Drawing now = read_dxf(dxf(drawing));
+            return (line ? now.lines.size() : now.polylines.size()) >
+                   (line ? before.lines.size() : before.polylines.size());
+        })) << "nothing new in the drawing";
+        const Drawing after = read_dxf(dxf(drawing));
+        EXPECT_EQ(after.lines.size() + after.polylines.size(),
+                  before.lines.size() + before.polylines.size() + 1);
+        expect_same_points(line ? after.lines.back() : after.polylines.back(), script);
+    }
+
     std::wstring cadsim_;
-    tarn::unique_handle cad_;
+    std::vector<tarn::unique_handle> cads_;
 };
 
 TEST_F(Tarn2WithCad, PicksFillTheBoxesWithKetaDecimals) {
@@ -640,6 +664,35 @@ TEST_F(Tarn2WithCad, PressesDuringAPickAreRefusedAndClosingEndsTheWait) {
     GetExitCodeProcess(process_.get(), &code);
     EXPECT_EQ(code, 0u);
     process_.reset();
+}
+
+TEST_F(Tarn2WithCad, EveryDrawingTabLandsInAutoCadLt) {
+    start_cad(L"lt", L"");
+    fill_points();
+    set_text(kA, L"60");
+    set_text(kPitch, L"0.5");
+    set_text(kX3, L"40");
+    set_text(kY3, L"30");
+    set_text(kLLL, L"20");
+    set_text(kW, L"-3");
+    set_text(kDw, L"0.75");
+    set_text(kLC, L"35");
+    for (int tab : {kTabNormal, kTabPerpendicular1, kTabPerpendicular2, kTabCentreLine,
+                    kTabParallel, kTabCentre2}) {
+        SCOPED_TRACE(tab);
+        select_tab(tab);
+        draw_and_compare();
+    }
+}
+
+TEST_F(Tarn2WithCad, TheFullProductIsPreferredToAutoCadLt) {
+    start_cad(L"lt", L"");
+    start_cad(L"full", L"", L"full");
+    fill_points();
+    select_tab(kTabNormal);
+    draw_and_compare(L"full");
+    const Drawing lt = read_dxf(dxf());
+    EXPECT_TRUE(lt.lines.empty() && lt.polylines.empty()) << "AutoCAD LT was drawn in";
 }
 
 } // namespace
