@@ -26,6 +26,8 @@ private:
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
+    // Twips become pixels at the real system DPI, not a scaled 96.
+    SetProcessDPIAware();
     ComApartment apartment;
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
