@@ -152,7 +152,9 @@ bool Form1Window::create(HINSTANCE instance, int show_command) {
     RECT frame = {0, 0, twips_to_pixels(kFormWidthTwips, dpi.x),
                   twips_to_pixels(kFormHeightTwips, dpi.y)};
     AdjustWindowRectEx(&frame, kFormStyle, FALSE, 0);
-    CreateWindowExW(0, kClassName, kFormCaption, kFormStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+    // Captioned only once loaded: other programs find the window by its
+    // caption, and must not find it half filled.
+    CreateWindowExW(0, kClassName, L"", kFormStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                     frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance,
                     this);
     if (!hwnd_) {
@@ -160,6 +162,7 @@ bool Form1Window::create(HINSTANCE instance, int show_command) {
     }
     messages_.set_owner(hwnd_.get());
     form_.Form_Load();
+    SetWindowTextW(hwnd_.get(), kFormCaption);
     ShowWindow(hwnd_.get(), show_command);
     UpdateWindow(hwnd_.get());
     return true;
