@@ -4,6 +4,8 @@
 
 #include "drafthand/channel.h"
 #include "drafthand/operations.h"
+#include "drafthand/script/script_array.h"
+#include "drafthand/script/win32_script_platform.h"
 #include "drafthand/win_operations.h"
 
 namespace drafthand::win {
@@ -14,11 +16,13 @@ public:
     explicit ControlObject(ThreadRecords& records)
         : channel_(records, window_system(), clock(), message_pump()) {}
 
+    // A script's negative time-out reads back as written; a put replaces it
+    // the property's way (every negative value is -1).
     HRESULT STDMETHODCALLTYPE get_CommandTimeOut(LONG* value) override {
-        return get(value, channel_.command_timeout());
+        return get(value, script_control_.CommandTimeOut());
     }
     HRESULT STDMETHODCALLTYPE put_CommandTimeOut(LONG value) override {
-        channel_.set_command_timeout(value);
+        script_control_.store_command_timeout(value < 0 ? -1 : value);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_CheckInterval(LONG* value) override {
@@ -139,8 +143,28 @@ public:
             return S_OK;
         });
     }
-    HRESULT STDMETHODCALLTYPE RunScript(BSTR, SAFEARRAY**, LONG*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE ShowMessage(BSTR, LONG, BSTR, LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE RunScript(BSTR path, SAFEARRAY** variables, LONG* result) override {
+        if (result == nullptr) {
+            return E_POINTER;
+        }
+        const auto alive = keep_alive(); // the run pumps messages
+        return guarded([&] {
+            *result = script::RunScriptOnArray(interpreter_, from_bstr(path), variables);
+            return S_OK;
+        });
+    }
+    // Leaves the last-error record alone.
+    HRESULT STDMETHODCALLTYPE ShowMessage(BSTR message, LONG button, BSTR title,
+                                          LONG* result) override {
+        if (result == nullptr) {
+            return E_POINTER;
+        }
+        const auto alive = keep_alive(); // the modal box pumps messages
+        return guarded([&] {
+            *result = script_control_.ShowMessage(from_bstr(message), button, from_bstr(title));
+            return S_OK;
+        });
+    }
 
 private:
     static HRESULT get(LONG* out, int32_t value) {
@@ -173,6 +197,9 @@ private:
     Channel channel_;
     Win32ForegroundWindows foreground_;
     VariantNumberReader numbers_;
+    script::Win32ScriptPlatform script_platform_;
+    script::ChannelScriptControl script_control_{channel_, foreground_, numbers_, script_platform_};
+    script::ScriptInterpreter interpreter_{script_control_};
 };
 
 } // namespace

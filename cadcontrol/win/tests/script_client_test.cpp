@@ -1,0 +1,473 @@
+// A C++ client of Control.RunScript, Control.ShowMessage and Control.Terminate
+// on the registered Drafthand.dll, early-bound through the generated header
+// (and late-bound for ShowMessage's defaults), against cadsim.exe
+// (DRAFTHAND_CADSIM, a Windows path).
+#include "Drafthand_h.h"
+
+#include "tarn/ansi_text.h"
+#include "tarn/unique.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using tarn::com_ptr;
+using tarn::unique_bstr;
+
+constexpr LONG kSuccess = -1;
+constexpr LONG kCancelByUser = static_cast<LONG>(0x80040201u);
+constexpr LONG kCommandFailed = static_cast<LONG>(0x80040271u);
+constexpr LONG kScriptFailed = static_cast<LONG>(0x80040272u);
+const std::wstring kRunFailed = L"スクリプト実行中にエラーが発生しました。\r\n";
+
+std::wstring text(BSTR value) {
+    return value ? std::wstring(value, ::SysStringLen(value)) : L"";
+}
+
+std::string utf8(const std::wstring& value) {
+    return tarn::to_utf8(value);
+}
+
+std::wstring temp_path(const std::wstring& name) {
+    wchar_t folder[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, folder);
+    return std::wstring(folder) + name;
+}
+
+// In the ANSI code page, as a user's editor writes a script.
+std::wstring write_script(const std::wstring& name, const std::wstring& script) {
+    const std::wstring path = temp_path(name);
+    const std::string bytes = tarn::to_ansi(script);
+    const tarn::unique_handle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    EXPECT_TRUE(
+        ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+    return path;
+}
+
+std::string read_file(const std::wstring& path) {
+    const tarn::unique_handle file(::CreateFileW(
+        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, 0, nullptr));
+    std::string data;
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        return data;
+    }
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
+        data.append(buffer, read);
+    }
+    return data;
+}
+
+// Group code -> value of the drawing's first LINE (R12 ASCII DXF).
+std::map<int, double> first_line(const std::string& dxf) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (char c : dxf) {
+        if (c == '\n') {
+            lines.push_back(line);
+            line.clear();
+        } else if (c != '\r') {
+            line += c;
+        }
+    }
+    std::map<int, double> groups;
+    for (size_t i = 0; i + 1 < lines.size(); i += 2) {
+        if (lines[i].find_first_not_of(' ') == std::string::npos) {
+            continue;
+        }
+        const int code = std::stoi(lines[i]);
+        if (code == 0 && !groups.empty()) {
+            break;
+        }
+        if (code == 0 && lines[i + 1] == "LINE") {
+            groups[0] = 0;
+        } else if (!groups.empty() && (code == 10 || code == 20 || code == 11 || code == 21)) {
+            groups[code] = std::stod(lines[i + 1]);
+        }
+    }
+    return groups;
+}
+
+// The caller's UserVariable: a SAFEARRAY of BSTR from index 0.
+class Variables {
+public:
+    explicit Variables(const std::vector<std::wstring>& values) {
+        SAFEARRAYBOUND bound{static_cast<ULONG>(values.size()), 0};
+        array_.reset(::SafeArrayCreate(VT_BSTR, 1, &bound));
+        for (LONG i = 0; i < static_cast<LONG>(values.size()); ++i) {
+            const unique_bstr value(::SysAllocString(values[static_cast<size_t>(i)].c_str()));
+            EXPECT_EQ(::SafeArrayPutElement(array_.get(), &i, value.get()), S_OK);
+        }
+    }
+    // What RunScript gets; the array it leaves is ours again.
+    LONG run(_Control* control, const std::wstring& path) {
+        SAFEARRAY* array = array_.release();
+        const unique_bstr name(::SysAllocString(path.c_str()));
+        LONG result = 0;
+        EXPECT_EQ(control->RunScript(name.get(), &array, &result), S_OK);
+        array_.reset(array);
+        return result;
+    }
+    std::wstring operator[](LONG index) const {
+        unique_bstr value;
+        EXPECT_EQ(::SafeArrayGetElement(array_.get(), &index, value.put()), S_OK);
+        return text(value.get());
+    }
+
+private:
+    tarn::unique_safearray array_;
+};
+
+struct Error {
+    LONG number = 0;
+    std::wstring source;
+    std::wstring description;
+};
+
+Error last_error(_Acad* acad) {
+    Error error;
+    unique_bstr source;
+    unique_bstr description;
+    EXPECT_EQ(acad->get_ErrNumber(&error.number), S_OK);
+    EXPECT_EQ(acad->get_ErrSource(source.put()), S_OK);
+    EXPECT_EQ(acad->get_ErrDescription(description.put()), S_OK);
+    error.source = text(source.get());
+    error.description = text(description.get());
+    return error;
+}
+
+class ScriptClient : public ::testing::Test {
+protected:
+    void start(const std::wstring& arguments) {
+        wchar_t cadsim[MAX_PATH] = {};
+        if (::GetEnvironmentVariableW(L"DRAFTHAND_CADSIM", cadsim, MAX_PATH) == 0) {
+            GTEST_SKIP() << "no cadsim.exe given";
+        }
+        dxf_ = temp_path(L"drafthand_script_" + std::to_wstring(::GetTickCount()) + L".dxf");
+        std::wstring command =
+            L"\"" + std::wstring(cadsim) + L"\" --dxf \"" + dxf_ + L"\" " + arguments;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                     nullptr, &startup, &process));
+        ::CloseHandle(process.hThread);
+        cadsim_.reset(process.hProcess);
+        ASSERT_EQ(::CoCreateInstance(CLSID_Acad, nullptr, CLSCTX_INPROC_SERVER, IID__Acad,
+                                     acad_.put_void()),
+                  S_OK);
+        LONG found = 0;
+        for (int attempt = 0; attempt < 200 && found != kSuccess; ++attempt) {
+            ASSERT_EQ(acad_->Search(&found), S_OK);
+            if (found != kSuccess) {
+                ::Sleep(100);
+            }
+        }
+        ASSERT_EQ(found, kSuccess);
+        ASSERT_EQ(acad_->get_MainWindowHandle(&main_window_), S_OK);
+        ASSERT_EQ(acad_->get_Control(control_.put()), S_OK);
+        ASSERT_TRUE(control_);
+    }
+
+    void TearDown() override {
+        control_.reset();
+        acad_.reset();
+        if (cadsim_) {
+            ::PostMessageW(reinterpret_cast<HWND>(static_cast<INT_PTR>(main_window_)), WM_CLOSE, 0,
+                           0);
+            if (::WaitForSingleObject(cadsim_.get(), 10000) != WAIT_OBJECT_0) {
+                ::TerminateProcess(cadsim_.get(), 1);
+            }
+        }
+        if (!dxf_.empty()) {
+            ::DeleteFileW(dxf_.c_str());
+        }
+    }
+
+    LONG run(const std::wstring& script, Variables& variables) {
+        const std::wstring path = write_script(L"drafthand_script_client.txt", script);
+        const LONG result = variables.run(control_.get(), path);
+        ::DeleteFileW(path.c_str());
+        return result;
+    }
+
+    tarn::unique_handle cadsim_;
+    std::wstring dxf_;
+    LONG main_window_ = 0;
+    com_ptr<_Acad> acad_;
+    com_ptr<_Control> control_;
+};
+
+TEST_F(ScriptClient, SetsReadsDrawsPicksBranchesAndWritesTheVariablesBack) {
+    start(L"--pick 12.5,-3.25");
+    if (IsSkipped()) {
+        return;
+    }
+    Variables vars({L"3", L"", L"", L"", L"", L"", L"untouched"});
+    const LONG result = run(L"// LUPREC, a line, the history, a picked point\r\n"
+                            L"SET_VARIABLE\tLUPREC\t%USER0%\r\n"
+                            L"GET_VARIABLE\tLUPREC\t%USER1%\r\n"
+                            L"SEND_COMMAND\t\"^C^Cline^M3,4^M30,40^M^M\"\r\n"
+                            L"GET_HISTORY\t%USER2%\t\"ｺﾏﾝﾄﾞ: line\"\r\n"
+                            L"GET_POSITION\t%USER3%\t%USER4%\t-\r\n"
+                            L"?%USER4%==-*>GOTO\t*below\r\n"
+                            L"%USER5% = above\r\n"
+                            L"EXIT\r\n"
+                            L"*below\r\n"
+                            L"%USER5% = below at %USER3%\r\n"
+                            L"%COMMAND_TIMEOUT% = -5\r\n"
+                            L"%PATTERN_MATCH% = false\r\n",
+                            vars);
+    ASSERT_EQ(result, kSuccess) << utf8(last_error(acad_.get()).description);
+    EXPECT_EQ(vars[0], L"3");
+    EXPECT_EQ(vars[1], L"3");
+    EXPECT_EQ(vars[2].rfind(L"ｺﾏﾝﾄﾞ: line", 0), 0u) << utf8(vars[2]);
+    EXPECT_NE(vars[2].find(L"30,40"), std::wstring::npos) << utf8(vars[2]);
+    EXPECT_EQ(vars[3], L"12.5");
+    EXPECT_EQ(vars[4], L"-3.25");
+    EXPECT_EQ(vars[5], L"below at 12.5");
+    EXPECT_EQ(vars[6], L"untouched");
+    EXPECT_EQ(last_error(acad_.get()).number, 0);
+
+    std::map<int, double> line;
+    for (int attempt = 0; attempt < 100 && line.size() < 5; ++attempt) {
+        line = first_line(read_file(dxf_));
+        if (line.size() < 5) {
+            ::Sleep(50);
+        }
+    }
+    EXPECT_EQ(line, (std::map<int, double>{{0, 0}, {10, 3}, {20, 4}, {11, 30}, {21, 40}}));
+
+    // The script's settings stay, and the properties read them; a put after
+    // that follows the property's own rule.
+    LONG timeout = 0;
+    VARIANT_BOOL pattern = VARIANT_TRUE;
+    EXPECT_EQ(control_->get_CommandTimeOut(&timeout), S_OK);
+    EXPECT_EQ(timeout, -5);
+    EXPECT_EQ(control_->get_PatternMatch(&pattern), S_OK);
+    EXPECT_EQ(pattern, VARIANT_FALSE);
+    EXPECT_EQ(control_->put_CommandTimeOut(-7), S_OK);
+    EXPECT_EQ(control_->get_CommandTimeOut(&timeout), S_OK);
+    EXPECT_EQ(timeout, -1);
+    EXPECT_EQ(control_->put_CommandTimeOut(2500), S_OK);
+    Variables readback({L""});
+    EXPECT_EQ(run(L"%USER0% = %COMMAND_TIMEOUT%\r\n", readback), kSuccess);
+    EXPECT_EQ(readback[0], L"2500");
+}
+
+TEST_F(ScriptClient, FailuresReachTheLastErrorRecord) {
+    start(L"");
+    if (IsSkipped()) {
+        return;
+    }
+    Variables vars({L"", L"", L"kept"});
+    EXPECT_EQ(run(L"%USER0% = set before\r\n"
+                  L"\r\n"
+                  L"// a comment counts as a line\r\n"
+                  L"SEND_COMMAND\t^C^C\r\n"
+                  L"NO_SUCH_COMMAND\t1\r\n"
+                  L"%USER1% = never\r\n",
+                  vars),
+              kScriptFailed);
+    Error error = last_error(acad_.get());
+    EXPECT_EQ(error.number, kScriptFailed);
+    EXPECT_EQ(error.source, L"Drafthand.Control.lExecuteCommand");
+    EXPECT_EQ(error.description,
+              kRunFailed + L"5行目: 未定義のスクリプトコマンドが指定されています。");
+    EXPECT_EQ(vars[0], L"set before");
+    EXPECT_EQ(vars[1], L"");
+    EXPECT_EQ(vars[2], L"kept");
+
+    // An operation's failure keeps its number and source.
+    EXPECT_EQ(run(L"%COMMAND_TIMEOUT% = 300\r\nWAIT_PROMPT\tnever shown\r\n", vars),
+              kCommandFailed);
+    error = last_error(acad_.get());
+    EXPECT_EQ(error.source, L"Drafthand.Control.WaitPrompt");
+    EXPECT_EQ(error.description,
+              kRunFailed + L"2行目: 待機時間内に指定した応答がありませんでした。");
+
+    // Failures before the first line carry no line number.
+    Variables eleven(std::vector<std::wstring>(11));
+    const std::wstring missing = temp_path(L"drafthand_no_such_script.txt");
+    EXPECT_EQ(eleven.run(control_.get(), missing), kScriptFailed);
+    error = last_error(acad_.get());
+    EXPECT_EQ(error.source, L"Drafthand.Control.RunScript");
+    EXPECT_EQ(error.description, L"ユーザー変数が10個を超えています。");
+    EXPECT_EQ(vars.run(control_.get(), missing), 53);
+    EXPECT_EQ(last_error(acad_.get()).description,
+              L"スクリプトファイルを開くことができませんでした。");
+    const unique_bstr name(::SysAllocString(missing.c_str()));
+    LONG result = 0;
+    EXPECT_EQ(control_->RunScript(name.get(), nullptr, &result), S_OK);
+    EXPECT_EQ(result, 9);
+    EXPECT_EQ(control_->RunScript(name.get(), nullptr, nullptr), E_POINTER);
+
+    // A good run starts with a clear record.
+    EXPECT_EQ(run(L"// nothing to do\r\n*label\r\n", vars), kSuccess);
+    error = last_error(acad_.get());
+    EXPECT_EQ(error.number, 0);
+    EXPECT_EQ(error.source, L"");
+    EXPECT_EQ(error.description, L"");
+}
+
+// Presses a button of the message box with the given title once it shows, and
+// notes its owner and buttons.
+class BoxPresser {
+public:
+    BoxPresser(const wchar_t* title, int button)
+        : thread_([this, title, button] {
+              for (int i = 0; i < 200 && box_ == nullptr; ++i) {
+                  // Visible only once its dialog set-up has removed the
+                  // buttons it does not use.
+                  const HWND box = ::FindWindowW(L"#32770", title);
+                  if (box != nullptr && ::IsWindowVisible(box)) {
+                      box_ = box;
+                  } else {
+                      ::Sleep(100);
+                  }
+              }
+              if (box_ == nullptr) {
+                  return;
+              }
+              owner_ = ::GetWindow(box_, GW_OWNER);
+              for (int id : {IDOK, IDCANCEL, IDYES, IDNO}) {
+                  if (::GetDlgItem(box_, id) != nullptr) {
+                      buttons_.push_back(id);
+                  }
+              }
+              ::PostMessageW(box_, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(::GetDlgItem(box_, button)));
+          }) {}
+    BoxPresser(const BoxPresser&) = delete;
+    BoxPresser& operator=(const BoxPresser&) = delete;
+    ~BoxPresser() { join(); }
+    void join() {
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+    }
+    bool found() const { return box_ != nullptr; }
+    HWND owner() const { return owner_; }
+    const std::vector<int>& buttons() const { return buttons_; }
+
+private:
+    std::atomic<HWND> box_{nullptr};
+    HWND owner_ = nullptr;
+    std::vector<int> buttons_;
+    std::thread thread_;
+};
+
+TEST_F(ScriptClient, ShowMessageOverTheCadWindowAnswersTheButtonPressed) {
+    start(L"");
+    if (IsSkipped()) {
+        return;
+    }
+    // A failure on record, which ShowMessage leaves alone.
+    Variables vars({L""});
+    EXPECT_EQ(vars.run(control_.get(), temp_path(L"drafthand_no_such_script.txt")), 53);
+
+    const HWND main = reinterpret_cast<HWND>(static_cast<INT_PTR>(main_window_));
+    {
+        BoxPresser presser(L"確認", IDNO);
+        const unique_bstr message(::SysAllocString(L"一行目\r\n二行目"));
+        const unique_bstr title(::SysAllocString(L"確認"));
+        LONG answer = 0;
+        EXPECT_EQ(control_->ShowMessage(message.get(), MB_YESNOCANCEL | MB_ICONQUESTION,
+                                        title.get(), &answer),
+                  S_OK);
+        presser.join();
+        ASSERT_TRUE(presser.found());
+        EXPECT_EQ(answer, IDNO);
+        EXPECT_EQ(presser.owner(), main);
+        EXPECT_EQ(presser.buttons(), (std::vector<int>{IDCANCEL, IDYES, IDNO}));
+    }
+    EXPECT_EQ(last_error(acad_.get()).number, 53);
+
+    // Late-bound with the message alone: an OK box titled "Drafthand".
+    com_ptr<IDispatch> late;
+    ASSERT_EQ(control_->QueryInterface(IID_IDispatch, late.put_void()), S_OK);
+    LPOLESTR name[] = {const_cast<LPOLESTR>(L"ShowMessage")};
+    DISPID id = 0;
+    ASSERT_EQ(late->GetIDsOfNames(IID_NULL, name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+    tarn::unique_variant message;
+    message.get()->vt = VT_BSTR;
+    message.get()->bstrVal = ::SysAllocString(L"既定の箱");
+    DISPPARAMS params{message.get(), nullptr, 1, 0};
+    tarn::unique_variant answer;
+    {
+        BoxPresser presser(L"Drafthand", IDOK);
+        EXPECT_EQ(late->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
+                               answer.put(), nullptr, nullptr),
+                  S_OK);
+        presser.join();
+        ASSERT_TRUE(presser.found());
+        EXPECT_EQ(presser.owner(), main);
+        EXPECT_EQ(presser.buttons(), std::vector<int>{IDOK});
+    }
+    ASSERT_EQ(answer.get()->vt, VT_I4);
+    EXPECT_EQ(answer.get()->lVal, IDOK);
+    EXPECT_EQ(last_error(acad_.get()).number, 53);
+}
+
+_Control* g_to_terminate = nullptr;
+void CALLBACK terminate_from_timer(HWND, UINT, UINT_PTR, DWORD) {
+    if (g_to_terminate != nullptr) {
+        g_to_terminate->Terminate();
+    }
+}
+
+TEST_F(ScriptClient, TerminateFromAClientTimerCancelsAWaitingRun) {
+    start(L"");
+    if (IsSkipped()) {
+        return;
+    }
+    // A stop request from before the run is cleared by it.
+    EXPECT_EQ(control_->Terminate(), S_OK);
+    Variables vars({L"", L""});
+    EXPECT_EQ(run(L"%USER0% = ran\r\n", vars), kSuccess);
+    EXPECT_EQ(vars[0], L"ran");
+
+    // A limit far beyond the timer: the run ends by the timer or fails.
+    EXPECT_EQ(control_->put_CommandTimeOut(20000), S_OK);
+    g_to_terminate = control_.get();
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 400, terminate_from_timer);
+    ASSERT_NE(timer, 0u);
+    const DWORD start_time = ::GetTickCount();
+    const LONG result = run(L"%USER0% = waiting\r\n"
+                            L"WAIT_PROMPT\tnever shown\r\n"
+                            L"%USER1% = after the wait\r\n",
+                            vars);
+    const DWORD elapsed = ::GetTickCount() - start_time;
+    ::KillTimer(nullptr, timer);
+    g_to_terminate = nullptr;
+    EXPECT_EQ(result, kCancelByUser);
+    EXPECT_GE(elapsed, 300u);
+    EXPECT_LT(elapsed, 15000u);
+    EXPECT_NE(last_error(acad_.get()).number, kCancelByUser);
+    EXPECT_EQ(vars[0], L"waiting");
+    EXPECT_EQ(vars[1], L"");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
+        return 2;
+    }
+    const int result = RUN_ALL_TESTS();
+    ::CoUninitialize();
+    return result;
+}
