@@ -33,6 +33,29 @@ bool wait_until(const std::function<bool()>& condition, DWORD timeout_ms) {
     return true;
 }
 
+std::wstring class_name(HWND window) {
+    wchar_t name[32] = {};
+    GetClassNameW(window, name, 32);
+    return name;
+}
+
+BOOL CALLBACK find_message_box(HWND window, LPARAM found) {
+    if (class_name(window) == L"#32770" && IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK collect_static_text(HWND child, LPARAM collected) {
+    if (class_name(child) == L"Static") {
+        wchar_t buffer[512] = {};
+        GetWindowTextW(child, buffer, 512);
+        *reinterpret_cast<std::wstring*>(collected) += buffer;
+    }
+    return TRUE;
+}
+
 class Form {
 public:
     bool find() {
@@ -75,36 +98,13 @@ public:
     // A message box of tarn2 means a step failed; its text says why.
     std::wstring message_box_text() const {
         HWND box = nullptr;
-        DWORD form_thread = GetWindowThreadProcessId(window_, nullptr);
-        EnumThreadWindows(
-            form_thread,
-            [](HWND window, LPARAM found) -> BOOL {
-                wchar_t name[16] = {};
-                GetClassNameW(window, name, 16);
-                if (std::wstring(name) == L"#32770" && IsWindowVisible(window)) {
-                    *reinterpret_cast<HWND*>(found) = window;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&box));
+        const DWORD form_thread = GetWindowThreadProcessId(window_, nullptr);
+        EnumThreadWindows(form_thread, find_message_box, reinterpret_cast<LPARAM>(&box));
         if (box == nullptr) {
             return {};
         }
         std::wstring text;
-        EnumChildWindows(
-            box,
-            [](HWND child, LPARAM collected) -> BOOL {
-                wchar_t name[16] = {};
-                GetClassNameW(child, name, 16);
-                if (std::wstring(name) == L"Static") {
-                    wchar_t buffer[512] = {};
-                    GetWindowTextW(child, buffer, 512);
-                    *reinterpret_cast<std::wstring*>(collected) += buffer;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&text));
+        EnumChildWindows(box, collect_static_text, reinterpret_cast<LPARAM>(&text));
         return text.empty() ? L"(message box)" : text;
     }
 
