@@ -140,8 +140,9 @@ TEST(ScriptMessageBox, AnsweredByAHelperThatPressesNo) {
     std::atomic<bool> pressed{false};
     std::thread helper([&] {
         for (int i = 0; i < 200 && !pressed; ++i) {
+            // Until it is shown, the box may still hold buttons it will remove.
             const HWND box = ::FindWindowW(L"#32770", L"スクリプト試験");
-            if (box != nullptr) {
+            if (box != nullptr && ::IsWindowVisible(box)) {
                 had_yes_and_no = ::GetDlgItem(box, IDYES) != nullptr &&
                                  ::GetDlgItem(box, IDNO) != nullptr &&
                                  ::GetDlgItem(box, IDCANCEL) == nullptr;
