@@ -31,6 +31,45 @@ double distance(Point p, Point q) {
     return std::sqrt(dx * dx + dy * dy);
 }
 
+enum class Probe { go_on, overshoot, too_far };
+
+// The walk both length searches take: forward in steps of 1 m; after an
+// overshoot two steps back and on with steps ten times smaller, fourteen step
+// sizes in all (1 m down to 1e-10 mm). `probe` evaluates the curve at a
+// length; `back` is told the length the walk went back to.
+template <typename ProbeAt, typename Back>
+SearchStatus walk_lengths(double& length, ProbeAt probe, Back back) {
+    int evaluations = 0;
+    int k = 0;
+    while (k < kSearchStepSizes) {
+        const double step = search_step(k);
+        const double next = length + step;
+        if (next == length) {
+            // Below the resolution of the length: converged as far as doubles
+            // go, unless even metre steps vanish.
+            if (k == 0) {
+                return SearchStatus::no_progress;
+            }
+            break;
+        }
+        if (++evaluations > kMaxSearchEvaluations) {
+            return SearchStatus::no_progress;
+        }
+        length = next;
+        const Probe outcome = probe(length);
+        if (outcome == Probe::too_far) {
+            return SearchStatus::angle_too_large;
+        }
+        if (outcome == Probe::go_on) {
+            continue;
+        }
+        length -= 2.0 * step;
+        back(length);
+        ++k;
+    }
+    return SearchStatus::found;
+}
+
 } // namespace
 
 Point clothoid_point(double a, double length) {
@@ -86,40 +125,20 @@ Point place_point(Point local, double theta, double phi, SideCase side_case) {
 ChordSearch find_length_for_chord(double a, double chord_mm) {
     ChordSearch result;
     double length = chord_mm; // an arc is never shorter than its chord
-    int k = 0;
-    while (k < kSearchStepSizes) {
-        const double step = search_step(k);
-        const double next = length + step;
-        if (next == length) {
-            // Below the resolution of the length: converged as far as doubles
-            // go, unless even metre steps vanish.
-            if (k == 0) {
-                result.status = SearchStatus::no_progress;
-                return result;
+    result.status = walk_lengths(
+        length,
+        [&](double at) {
+            result.local = clothoid_point(a, at * 0.001);
+            ++result.evaluations;
+            const Point p = result.local;
+            if (!(std::sqrt(p.x * p.x + p.y * p.y) <= chord_mm)) {
+                return Probe::overshoot;
             }
-            break;
-        }
-        if (result.evaluations >= kMaxSearchEvaluations) {
-            result.status = SearchStatus::no_progress;
-            return result;
-        }
-        length = next;
-        result.local = clothoid_point(a, length * 0.001);
-        ++result.evaluations;
-        const double chord =
-            std::sqrt(result.local.x * result.local.x + result.local.y * result.local.y);
-        if (chord <= chord_mm) {
-            if (tangent_angle_mm(a, length) > kMaxTangentAngle) {
-                result.status = SearchStatus::angle_too_large;
-                return result;
-            }
-            continue;
-        }
-        length -= 2.0 * step;
-        ++k;
-    }
+            return tangent_angle_mm(a, at) > kMaxTangentAngle ? Probe::too_far : Probe::go_on;
+        },
+        [](double) {});
     result.length_mm = length;
-    if (tangent_angle_mm(a, length) > kMaxTangentAngle) {
+    if (result.status == SearchStatus::found && tangent_angle_mm(a, length) > kMaxTangentAngle) {
         result.status = SearchStatus::angle_too_large;
     }
     return result;
@@ -129,40 +148,21 @@ FootSearch find_foot_point(double a, const Placement& placement, Point target) {
     FootSearch result;
     double s = 0.0;
     double nearest = distance(Point{}, target);
-    int evaluations = 0;
-    int k = 0;
-    while (k < kSearchStepSizes) {
-        const double step = search_step(k);
-        const double next = s + step;
-        if (next == s) {
-            if (k == 0) {
-                result.status = SearchStatus::no_progress;
-                return result;
+    result.status = walk_lengths(
+        s,
+        [&](double at) {
+            result.foot = placement.place(clothoid_point(a, at * 0.001));
+            const double d = distance(target, result.foot);
+            if (!(d <= nearest)) {
+                return Probe::overshoot;
             }
-            break;
-        }
-        if (evaluations >= kMaxSearchEvaluations) {
-            result.status = SearchStatus::no_progress;
-            return result;
-        }
-        s = next;
-        result.foot = placement.place(clothoid_point(a, s * 0.001));
-        ++evaluations;
-        const double d = distance(target, result.foot);
-        if (d <= nearest) {
             nearest = d;
-            if (tangent_angle_mm(a, s) > kMaxTangentAngle) {
-                result.status = SearchStatus::angle_too_large;
-                return result;
-            }
-            continue;
-        }
-        s -= 2.0 * step;
-        result.foot = placement.place(clothoid_point(a, s * 0.001));
-        ++evaluations;
-        nearest = distance(target, result.foot);
-        ++k;
-    }
+            return tangent_angle_mm(a, at) > kMaxTangentAngle ? Probe::too_far : Probe::go_on;
+        },
+        [&](double back_at) {
+            result.foot = placement.place(clothoid_point(a, back_at * 0.001));
+            nearest = distance(target, result.foot);
+        });
     return result;
 }
 
