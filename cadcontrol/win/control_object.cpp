@@ -48,13 +48,7 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE PostCommand(BSTR command, LONG* result) override {
-        if (result == nullptr) {
-            return E_POINTER;
-        }
-        return guarded([&] {
-            *result = channel_.PostCommand(from_bstr(command));
-            return S_OK;
-        });
+        return answer(result, [&] { return channel_.PostCommand(from_bstr(command)); });
     }
     HRESULT STDMETHODCALLTYPE GetPrompt(BSTR* prompt, LONG* result) override {
         if (prompt == nullptr || result == nullptr) {
@@ -83,33 +77,16 @@ public:
 
     // The operations built on the prompt wait, and the script interpreter.
     HRESULT STDMETHODCALLTYPE Active(LONG* result) override {
-        if (result == nullptr) {
-            return E_POINTER;
-        }
-        return guarded([&] {
-            *result = drafthand::Active(channel_, foreground_);
-            return S_OK;
-        });
+        return answer(result, [&] { return drafthand::Active(channel_, foreground_); });
     }
     HRESULT STDMETHODCALLTYPE SendCommand(BSTR command, BSTR prompt, LONG* result) override {
-        if (result == nullptr) {
-            return E_POINTER;
-        }
-        const auto alive = keep_alive(); // the wait pumps messages
-        return guarded([&] {
-            *result = drafthand::SendCommand(channel_, from_bstr(command), from_bstr(prompt));
-            return S_OK;
+        return answer_after_wait(result, [&] {
+            return drafthand::SendCommand(channel_, from_bstr(command), from_bstr(prompt));
         });
     }
     HRESULT STDMETHODCALLTYPE WaitPrompt(BSTR prompt, LONG* result) override {
-        if (result == nullptr) {
-            return E_POINTER;
-        }
-        const auto alive = keep_alive(); // the wait pumps messages
-        return guarded([&] {
-            *result = drafthand::WaitPrompt(channel_, from_bstr(prompt));
-            return S_OK;
-        });
+        return answer_after_wait(
+            result, [&] { return drafthand::WaitPrompt(channel_, from_bstr(prompt)); });
     }
     HRESULT STDMETHODCALLTYPE GetVariable(BSTR name, BSTR* value, LONG* result) override {
         if (value == nullptr || result == nullptr) {
@@ -124,49 +101,48 @@ public:
         });
     }
     HRESULT STDMETHODCALLTYPE SetVariable(BSTR name, BSTR value, LONG* result) override {
-        if (result == nullptr) {
-            return E_POINTER;
-        }
-        const auto alive = keep_alive(); // the wait pumps messages
-        return guarded([&] {
-            *result = drafthand::SetVariable(channel_, from_bstr(name), from_bstr(value));
-            return S_OK;
+        return answer_after_wait(result, [&] {
+            return drafthand::SetVariable(channel_, from_bstr(name), from_bstr(value));
         });
     }
     HRESULT STDMETHODCALLTYPE GetPosition(double* x, double* y, double* z, LONG* result) override {
-        if (x == nullptr || y == nullptr || z == nullptr || result == nullptr) {
+        if (x == nullptr || y == nullptr || z == nullptr) {
             return E_POINTER;
         }
-        const auto alive = keep_alive(); // the wait pumps messages
-        return guarded([&] {
-            *result = drafthand::GetPosition(channel_, numbers_, *x, *y, *z);
-            return S_OK;
-        });
+        return answer_after_wait(
+            result, [&] { return drafthand::GetPosition(channel_, numbers_, *x, *y, *z); });
     }
     HRESULT STDMETHODCALLTYPE RunScript(BSTR path, SAFEARRAY** variables, LONG* result) override {
-        if (result == nullptr) {
-            return E_POINTER;
-        }
-        const auto alive = keep_alive(); // the run pumps messages
-        return guarded([&] {
-            *result = script::RunScriptOnArray(interpreter_, from_bstr(path), variables);
-            return S_OK;
+        return answer_after_wait(result, [&] {
+            return script::RunScriptOnArray(interpreter_, from_bstr(path), variables);
         });
     }
-    // Leaves the last-error record alone.
+    // Leaves the last-error record alone; the modal box pumps messages too.
     HRESULT STDMETHODCALLTYPE ShowMessage(BSTR message, LONG button, BSTR title,
                                           LONG* result) override {
-        if (result == nullptr) {
-            return E_POINTER;
-        }
-        const auto alive = keep_alive(); // the modal box pumps messages
-        return guarded([&] {
-            *result = script_control_.ShowMessage(from_bstr(message), button, from_bstr(title));
-            return S_OK;
+        return answer_after_wait(result, [&] {
+            return script_control_.ShowMessage(from_bstr(message), button, from_bstr(title));
         });
     }
 
 private:
+    // A method's logical result through its out-parameter.
+    template <typename Operation> static HRESULT answer(LONG* result, Operation operation) {
+        if (result == nullptr) {
+            return E_POINTER;
+        }
+        return guarded([&] {
+            *result = operation();
+            return S_OK;
+        });
+    }
+    // The same for methods that pump messages while they wait: a client's
+    // event handler may release this object meanwhile, so hold a reference.
+    template <typename Operation> HRESULT answer_after_wait(LONG* result, Operation operation) {
+        const auto alive = keep_alive();
+        return answer(result, operation);
+    }
+
     static HRESULT get(LONG* out, int32_t value) {
         if (out == nullptr) {
             return E_POINTER;
