@@ -5,13 +5,12 @@
 #   tarn2_cad_test.sh BIN_DIR
 set -uo pipefail
 bin="$1"
-# Wine maps the Unix root to drive Z:.
-windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+source "$TARN_SCRIPTS_DIR/wine-test-lib.sh"
 
-dll=$(windows_path "$bin/Drafthand.dll")
-"$TARN_WINE" regsvr32.exe /s "$dll" || { echo "FAILED: regsvr32 Drafthand.dll" >&2; exit 1; }
-TARN2_CADSIM=$(windows_path "$bin/cadsim.exe") "$TARN_WINE" "$bin/tarn2_window_tests.exe"
-rc=$?
-"$TARN_WINE" "$bin/tarn2_win_tests.exe" --gtest_filter="DrafthandFactory.*" || rc=1
-"$TARN_WINE" regsvr32.exe /s /u "$dll" || echo "warning: regsvr32 /u Drafthand.dll failed" >&2
-exit $rc
+register_drafthand "$bin"
+TARN2_CADSIM=$(windows_path "$bin/cadsim.exe") "$TARN_WINE" "$bin/tarn2_window_tests.exe" ||
+    fail "tarn2 window tests with cadsim"
+"$TARN_WINE" "$bin/tarn2_win_tests.exe" --gtest_filter="DrafthandFactory.*" ||
+    fail "Drafthand factory tests"
+unregister_drafthand "$bin"
+finish "all tarn2 tests with cadsim passed"
