@@ -6,6 +6,7 @@
 #include "tarn2/number_format.h"
 
 #include <curvelib.h>
+#include <tarn/process.h>
 #include <tarn/unique.h>
 
 #include <gtest/gtest.h>
@@ -94,15 +95,10 @@ protected:
         DeleteFileW((folder_ + L"\\auto_temp.txt").c_str());
 
         std::wstring command = L"\"" + directory_of_this_program() + L"tarn2.exe\"";
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION started = {};
-        ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                   folder_.c_str(), &startup, &started))
-            << "cannot start " << GetLastError();
-        process_.reset(started.hProcess);
-        tarn::unique_handle thread(started.hThread);
-        process_id_ = started.dwProcessId;
+        tarn::started_process started = tarn::start_process(command, folder_.c_str());
+        ASSERT_TRUE(started) << "cannot start " << started.error;
+        process_ = std::move(started.process);
+        process_id_ = started.id;
         WaitForInputIdle(process_.get(), 10000);
         ASSERT_TRUE(wait_until([this] {
             form_ = FindWindowW(nullptr, L"tarn2");
@@ -484,13 +480,9 @@ protected:
         if (!picks.empty()) {
             command += L" --pick \"" + picks + L"\"";
         }
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION started = {};
-        ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                   folder_.c_str(), &startup, &started));
-        cads_.emplace_back(started.hProcess);
-        tarn::unique_handle thread(started.hThread);
+        tarn::started_process started = tarn::start_process(command, folder_.c_str());
+        ASSERT_TRUE(started) << "cadsim.exe did not start: " << started.error;
+        cads_.push_back(std::move(started.process));
         const std::wstring caption =
             (product == L"full" ? L"AutoCAD" : L"AutoCAD LT") + std::wstring(L" - [Drawing1.dwg]");
         ASSERT_TRUE(wait_until([&caption] { return FindWindowW(nullptr, caption.c_str()); }))

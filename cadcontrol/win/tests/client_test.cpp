@@ -4,6 +4,7 @@
 #include "Drafthand_h.h"
 
 #include "tarn/ansi_text.h"
+#include "tarn/process.h"
 #include "tarn/unique.h"
 
 #include <gtest/gtest.h>
@@ -314,15 +315,12 @@ public:
         ::GetTempPathW(MAX_PATH, directory);
         dxf_ = std::wstring(directory) + L"drafthand_client_" + std::to_wstring(::GetTickCount()) +
                L".dxf";
-        std::wstring command = L"\"" + path_ + L"\" --dxf \"" + dxf_ + L"\" " + arguments;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION info{};
-        if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             &startup, &info)) {
-            process_.reset(info.hProcess);
-            ::CloseHandle(info.hThread);
-            process_id_ = info.dwProcessId;
+        tarn::started_process started =
+            tarn::start_process(L"\"" + path_ + L"\" --dxf \"" + dxf_ + L"\" " + arguments);
+        start_error_ = started.error;
+        if (started) {
+            process_ = std::move(started.process);
+            process_id_ = started.id;
             ::WaitForInputIdle(process_.get(), 10000);
         }
     }
@@ -332,6 +330,7 @@ public:
 
     bool available() const { return !path_.empty(); }
     bool started() const { return static_cast<bool>(process_); }
+    DWORD start_error() const { return start_error_; }
     DWORD process_id() const { return process_id_; }
     const std::wstring& dxf() const { return dxf_; }
 
@@ -365,6 +364,7 @@ private:
     std::wstring dxf_;
     tarn::unique_handle process_;
     DWORD process_id_ = 0;
+    DWORD start_error_ = 0;
 };
 
 std::string read_file(const std::wstring& path) {
@@ -418,7 +418,7 @@ protected:
         if (!cad_->available()) {
             GTEST_SKIP() << "no cadsim.exe given";
         }
-        ASSERT_TRUE(cad_->started());
+        ASSERT_TRUE(cad_->started()) << "cadsim.exe did not start: " << cad_->start_error();
     }
     std::unique_ptr<CadSim> cad_;
 };
@@ -427,7 +427,7 @@ class Lt : public WithCad {
 protected:
     void SetUp() override {
         start(L"");
-        if (IsSkipped()) {
+        if (IsSkipped() || HasFatalFailure()) {
             return;
         }
         acad_ = create_acad();
@@ -707,7 +707,7 @@ class Refusing : public WithCad {};
 
 TEST_F(Refusing, RefusedCommandIsCommandFailed) {
     start(L"--refuse-copydata");
-    if (IsSkipped()) {
+    if (IsSkipped() || HasFatalFailure()) {
         return;
     }
     com_ptr<_Acad> acad = create_acad();
@@ -728,7 +728,7 @@ class FullProduct : public WithCad {};
 
 TEST_F(FullProduct, FoundOnlyWithTheFullProductsTitles) {
     start(L"--product full");
-    if (IsSkipped()) {
+    if (IsSkipped() || HasFatalFailure()) {
         return;
     }
     com_ptr<_Acad> acad = create_acad();

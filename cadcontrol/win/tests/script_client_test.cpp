@@ -5,6 +5,7 @@
 #include "Drafthand_h.h"
 
 #include "tarn/ansi_text.h"
+#include "tarn/process.h"
 #include "tarn/unique.h"
 
 #include <gtest/gtest.h>
@@ -158,13 +159,9 @@ protected:
         dxf_ = temp_path(L"drafthand_script_" + std::to_wstring(::GetTickCount()) + L".dxf");
         std::wstring command =
             L"\"" + std::wstring(cadsim) + L"\" --dxf \"" + dxf_ + L"\" " + arguments;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
-        ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                     nullptr, &startup, &process));
-        ::CloseHandle(process.hThread);
-        cadsim_.reset(process.hProcess);
+        tarn::started_process started = tarn::start_process(command);
+        ASSERT_TRUE(started) << "cadsim.exe did not start: " << started.error;
+        cadsim_ = std::move(started.process);
         ASSERT_EQ(::CoCreateInstance(CLSID_Acad, nullptr, CLSCTX_INPROC_SERVER, IID__Acad,
                                      acad_.put_void()),
                   S_OK);

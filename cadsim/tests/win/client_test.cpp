@@ -2,6 +2,7 @@
 // component does: windows found by caption, text in by WM_COPYDATA, prompt
 // and history back by WM_GETTEXT.
 #include "tarn/ansi_text.h"
+#include "tarn/process.h"
 #include "tarn/unique.h"
 
 #include <gtest/gtest.h>
@@ -107,17 +108,13 @@ class Cadsim {
 public:
     explicit Cadsim(const std::wstring& options, bool wait_for_windows = true) {
         std::wstring line = L"\"" + module_folder() + L"cadsim.exe\" " + options;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                              &startup, &info)) {
-            ADD_FAILURE() << "cadsim.exe did not start: " << ::GetLastError();
+        tarn::started_process started = tarn::start_process(line);
+        if (!started) {
+            ADD_FAILURE() << "cadsim.exe did not start: " << started.error;
             return;
         }
-        process_.reset(info.hProcess);
-        thread_.reset(info.hThread);
-        id_ = info.dwProcessId;
+        process_ = std::move(started.process);
+        id_ = started.id;
         if (wait_for_windows) {
             EXPECT_TRUE(find(10s)) << "the four windows did not appear";
         }
@@ -215,7 +212,6 @@ public:
 
 private:
     tarn::unique_handle process_;
-    tarn::unique_handle thread_;
     DWORD id_ = 0;
 };
 

@@ -6,6 +6,7 @@
 #include "drafthand/session.h"
 #include "drafthand/win_operations.h"
 #include "tarn/ansi_text.h"
+#include "tarn/process.h"
 #include "tarn/unique.h"
 #include "win32_platform.h"
 
@@ -107,15 +108,11 @@ struct Client {
 
     bool start_cadsim(const std::wstring& arguments) {
         std::wstring command = L"\"" + folder_of_this_program() + L"cadsim.exe\" " + arguments;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
-        if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                              &startup, &process)) {
+        tarn::started_process started = tarn::start_process(command);
+        if (!started) {
             return false;
         }
-        ::CloseHandle(process.hThread);
-        cadsim.reset(process.hProcess);
+        cadsim = std::move(started.process);
         const DWORD start = ::GetTickCount();
         while (session.Search() != kSuccess) {
             if (::GetTickCount() - start > 20000) {
