@@ -315,13 +315,9 @@ public:
         ::GetTempPathW(MAX_PATH, directory);
         dxf_ = std::wstring(directory) + L"drafthand_client_" + std::to_wstring(::GetTickCount()) +
                L".dxf";
-        tarn::started_process started =
-            tarn::start_process(L"\"" + path_ + L"\" --dxf \"" + dxf_ + L"\" " + arguments);
-        start_error_ = started.error;
-        if (started) {
-            process_ = std::move(started.process);
-            process_id_ = started.id;
-            ::WaitForInputIdle(process_.get(), 10000);
+        started_ = tarn::start_process(L"\"" + path_ + L"\" --dxf \"" + dxf_ + L"\" " + arguments);
+        if (started_) {
+            ::WaitForInputIdle(started_.process.get(), 10000);
         }
     }
     CadSim(const CadSim&) = delete;
@@ -329,9 +325,9 @@ public:
     ~CadSim() { close(); }
 
     bool available() const { return !path_.empty(); }
-    bool started() const { return static_cast<bool>(process_); }
-    DWORD start_error() const { return start_error_; }
-    DWORD process_id() const { return process_id_; }
+    bool started() const { return static_cast<bool>(started_); }
+    DWORD start_error() const { return started_.error; }
+    DWORD process_id() const { return started_.id; }
     const std::wstring& dxf() const { return dxf_; }
 
     // Searches until the stand-in's windows are there.
@@ -348,23 +344,22 @@ public:
     }
 
     void close() {
-        if (!process_) {
+        if (!started_) {
             return;
         }
-        ::EnumWindows(close_window_of, reinterpret_cast<LPARAM>(&process_id_));
-        if (::WaitForSingleObject(process_.get(), 10000) != WAIT_OBJECT_0) {
-            ::TerminateProcess(process_.get(), 1);
-            ::WaitForSingleObject(process_.get(), 10000);
+        ::EnumWindows(close_window_of, reinterpret_cast<LPARAM>(&started_.id));
+        HANDLE process = started_.process.get();
+        if (::WaitForSingleObject(process, 10000) != WAIT_OBJECT_0) {
+            ::TerminateProcess(process, 1);
+            ::WaitForSingleObject(process, 10000);
         }
-        process_.reset();
+        started_.process.reset();
     }
 
 private:
     std::wstring path_;
     std::wstring dxf_;
-    tarn::unique_handle process_;
-    DWORD process_id_ = 0;
-    DWORD start_error_ = 0;
+    tarn::started_process started_;
 };
 
 std::string read_file(const std::wstring& path) {
