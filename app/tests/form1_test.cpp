@@ -493,24 +493,54 @@ TEST(Link, UnregisteredComponentIsReportedOnce) {
     expect_buttons_enabled(rig.view);
 }
 
-TEST(Link, FailedPostsShowTheirMessageAndTheReplayGoesOn) {
-    Rig rig;
-    rig.cad.full_running = true;
-    rig.view.select_tab(kTabCentreLine);
-    const std::int32_t other = static_cast<std::int32_t>(0x80040271u);
-    rig.cad.post_results = {kResultTrue, other, kCancelByUser, kResultTrue, other};
-    rig.cad.description = L"";
-    rig.form.Command5_Click();
-    EXPECT_EQ(rig.entries(L"post").size(), 5u);
-    ASSERT_EQ(rig.messages.shown.size(), 3u);
-    // An empty description still leaves the user something to read.
-    EXPECT_EQ(rig.messages.shown[0].text, component_error_message(other));
-    EXPECT_NE(rig.messages.shown[0].text.find(L"80040271"), std::wstring::npos);
-    EXPECT_EQ(rig.messages.shown[0].style, kStyleExclamation);
-    EXPECT_EQ(rig.messages.shown[1].text, L"ユーザによってキャンセルされました。");
-    EXPECT_EQ(rig.messages.shown[1].style, 0x10040u);
-    EXPECT_EQ(rig.entries(L"post").back(), L"post ^M");
-    expect_buttons_enabled(rig.view);
+// Whatever goes wrong during a replay, the draw shows one message at most,
+// gives the buttons back, and the next draw posts everything again.
+TEST(Link, AFailingReplayShowsOneMessageAndTheNextDrawWorks) {
+    const std::int32_t refused = static_cast<std::int32_t>(0x80040271u);
+    const std::wstring refused_text = component_error_message(refused);
+    const std::wstring lost_text = L"AutoCADが起動していないか、応答がありません。";
+    struct Case {
+        const char* what;
+        std::deque<std::int32_t> results; // osnapcoord, three lines, final Enter
+        std::size_t posts;
+        std::wstring message;
+    };
+    const Case cases[] = {
+        {"refused lines go on and are told together",
+         {kResultTrue, refused, kResultTrue, refused, kResultTrue},
+         5,
+         replay_refused_message(refused_text, 3, 2)},
+        {"a lost link stops at once and counts what reached AutoCAD",
+         {kResultTrue, refused, kResultTrue, kLinkFailed},
+         4,
+         replay_stopped_message(lost_text, 3, 1)},
+        {"a link lost at the final Enter",
+         {kResultTrue, kResultTrue, kResultTrue, kResultTrue, kLinkFailed},
+         5,
+         replay_stopped_message(lost_text, 3, 3)},
+        {"only the final Enter refused",
+         {kResultTrue, kResultTrue, kResultTrue, kResultTrue, refused},
+         5,
+         refused_text},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.what);
+        Rig rig;
+        rig.cad.full_running = true;
+        rig.view.select_tab(kTabCentreLine);
+        rig.cad.post_results = row.results;
+        rig.cad.description = row.message.find(lost_text) == 0 ? lost_text : L"";
+        rig.form.Command5_Click();
+        EXPECT_EQ(rig.entries(L"post").size(), row.posts);
+        ASSERT_EQ(rig.messages.shown.size(), 1u);
+        EXPECT_EQ(rig.messages.shown[0].text, row.message);
+        EXPECT_EQ(rig.messages.shown[0].style, kStyleExclamation);
+        expect_buttons_enabled(rig.view);
+
+        rig.form.Command5_Click();
+        EXPECT_EQ(rig.entries(L"post").size(), row.posts + 5);
+        EXPECT_EQ(rig.messages.shown.size(), 1u);
+    }
 }
 
 TEST(Link, RefusedPreparationEndsTheDraw) {

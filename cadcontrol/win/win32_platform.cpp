@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -13,7 +14,23 @@ namespace {
 
 // Live texts longer than this are refused rather than allocated: no command
 // line or history of a real CAD program comes near it.
-constexpr LRESULT kMaxLiveTextBytes = 64 * 1024 * 1024;
+constexpr intptr_t kMaxLiveTextUnits = 64 * 1024 * 1024;
+
+enum class Form { ansi, wide };
+
+// A message to another program's window that cannot block the caller for
+// longer than kAnswerLimitMs: nothing when the window is hung, too slow or
+// gone.
+Answer send_bounded(WindowHandle window, UINT message, WPARAM wparam, LPARAM lparam,
+                    Form form = Form::ansi) {
+    DWORD_PTR result = 0;
+    const auto send = form == Form::wide ? ::SendMessageTimeoutW : ::SendMessageTimeoutA;
+    if (send(reinterpret_cast<HWND>(window), message, wparam, lparam, SMTO_ABORTIFHUNG,
+             kAnswerLimitMs, &result) == 0) {
+        return std::nullopt;
+    }
+    return static_cast<intptr_t>(result);
+}
 
 HWND to_hwnd(WindowHandle window) {
     return reinterpret_cast<HWND>(window);
@@ -84,7 +101,7 @@ bool Win32WindowSystem::is_window(WindowHandle window) {
     return window != 0 && ::IsWindow(to_hwnd(window)) != FALSE;
 }
 
-intptr_t Win32WindowSystem::send_command_text(WindowHandle window, const std::wstring& text) {
+Answer Win32WindowSystem::send_command_text(WindowHandle window, const std::wstring& text) {
     // Sized to the text, so a command of any length goes whole.
     const std::string bytes = tarn::to_ansi(text);
     if (bytes.size() >= MAXDWORD) {
@@ -96,28 +113,39 @@ intptr_t Win32WindowSystem::send_command_text(WindowHandle window, const std::ws
     data.dwData = 1;
     data.cbData = static_cast<DWORD>(buffer.size());
     data.lpData = buffer.data();
-    return ::SendMessageA(to_hwnd(window), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    return send_bounded(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
 }
 
 void Win32WindowSystem::post_null(WindowHandle window) {
     ::PostMessageA(to_hwnd(window), WM_NULL, 0, 0);
 }
 
-bool Win32WindowSystem::read_live_text(WindowHandle window, std::wstring& text) {
-    const LRESULT length = ::SendMessageA(to_hwnd(window), WM_GETTEXTLENGTH, 0, 0);
-    if (length <= 0 || length > kMaxLiveTextBytes) {
-        return false;
+LiveTextRead Win32WindowSystem::read_live_text(WindowHandle window, std::wstring& text) {
+    // The W forms: under Wine the A form of WM_GETTEXTLENGTH outwaits its
+    // time limit while the target's threads are suspended. The system
+    // converts an ANSI window's text on the way; its W length counts the
+    // ANSI bytes, never fewer than the characters that arrive.
+    const Answer length = send_bounded(window, WM_GETTEXTLENGTH, 0, 0, Form::wide);
+    if (!length) {
+        return LiveTextRead::not_answered;
     }
-    const size_t size = static_cast<size_t>(length) + 1;
-    std::vector<char> buffer(size, '\0');
-    const LRESULT read = ::SendMessageA(to_hwnd(window), WM_GETTEXT, static_cast<WPARAM>(size),
-                                        reinterpret_cast<LPARAM>(buffer.data()));
-    if (read <= 0) {
-        return false;
+    if (*length <= 0 || *length > kMaxLiveTextUnits) {
+        return LiveTextRead::unreadable;
+    }
+    const size_t size = static_cast<size_t>(*length) + 1;
+    std::vector<wchar_t> buffer(size, L'\0');
+    const Answer read = send_bounded(window, WM_GETTEXT, static_cast<WPARAM>(size),
+                                     reinterpret_cast<LPARAM>(buffer.data()), Form::wide);
+    if (!read) {
+        return LiveTextRead::not_answered;
+    }
+    if (*read <= 0) {
+        return LiveTextRead::unreadable;
     }
     // A window may answer more than it announced; only the buffer counts.
-    text = from_buffer(buffer, std::min(static_cast<size_t>(read), size - 1));
-    return true;
+    const size_t filled = std::min(static_cast<size_t>(*read), size - 1);
+    text.assign(buffer.data(), std::find(buffer.data(), buffer.data() + filled, L'\0'));
+    return LiveTextRead::read;
 }
 
 uint32_t Win32Clock::tick_count() {

@@ -3,6 +3,7 @@
 #include "tarn2/messages.h"
 
 #include <cmath>
+#include <cstddef>
 
 namespace tarn::app {
 namespace {
@@ -90,15 +91,18 @@ void Form1::show(const std::wstring& text, std::uint32_t style) {
 }
 
 void Form1::show_failure(std::int32_t result) {
+    show(failure_text(result), result == kCancelByUser ? kStyleInformation : kStyleExclamation);
+}
+
+std::wstring Form1::failure_text(std::int32_t result) const {
     if (result == kCancelByUser) {
-        show(kMsgCancelled, kStyleInformation);
-        return;
+        return kMsgCancelled;
     }
     std::wstring description = m_Acad ? m_Acad->ErrDescription() : std::wstring();
     if (description.empty()) {
         description = component_error_message(result);
     }
-    show(description, kStyleExclamation);
+    return description;
 }
 
 std::optional<double> Form1::read(ControlId id) const {
@@ -287,13 +291,52 @@ void Form1::Command5_Click() {
         return;
     }
     ActivateAcad();
+    replay(*script);
+    cmb_s();
+}
+
+void Form1::replay(LineReader& script) {
+    // One message at most per draw, whatever the script's length: an AutoCAD
+    // that stops answering ends the replay at once, and the lines it refuses
+    // are told together at the end.
+    std::size_t lines = 0;
+    std::size_t refused = 0;
+    std::wstring first_refusal;
+    const auto stop = [&](const std::optional<std::int32_t>& result, std::size_t sent) {
+        const std::wstring failure = result ? failure_text(*result) : kMsgNoAcad;
+        // The total, for the message; nothing more is sent.
+        std::wstring rest;
+        while (script.next_line(rest)) {
+            ++lines;
+        }
+        show(replay_stopped_message(failure, lines, sent), kStyleExclamation);
+    };
+    const auto lost = [](const std::optional<std::int32_t>& result) {
+        return !result || *result == kLinkFailed;
+    };
     std::wstring line;
-    while (!close_pending_ && script->next_line(line)) {
-        PostAcadCommand(line + kEnter);
+    while (!close_pending_ && script.next_line(line)) {
+        ++lines;
+        const std::optional<std::int32_t> result = post(line + kEnter);
+        if (lost(result)) {
+            stop(result, lines - 1 - refused);
+            return;
+        }
+        if (*result != kResultTrue && refused++ == 0) {
+            first_refusal = failure_text(*result);
+        }
     }
     // Ends the LINE or PLINE the script began.
-    PostAcadCommand(kEnter);
-    cmb_s();
+    const std::optional<std::int32_t> result = post(kEnter);
+    if (lost(result)) {
+        stop(result, lines - refused);
+        return;
+    }
+    if (refused > 0) {
+        show(replay_refused_message(first_refusal, lines, refused), kStyleExclamation);
+    } else if (*result != kResultTrue) {
+        show_failure(*result);
+    }
 }
 
 std::int32_t Form1::SearchAcad() {
@@ -319,19 +362,26 @@ bool Form1::ConnectAcad() {
     return false;
 }
 
-bool Form1::PostAcadCommand(const std::wstring& command) {
+std::optional<std::int32_t> Form1::post(const std::wstring& command) {
     const std::unique_ptr<AcadControl> control = m_Acad ? m_Acad->Control() : nullptr;
     if (!control) {
-        show(kMsgNoAcad, kStyleExclamation);
-        return false;
+        return std::nullopt;
     }
     control->put_CommandTimeOut(kPostTimeOut);
     control->put_PatternMatch(true);
-    const std::int32_t result = control->PostCommand(command);
-    if (result == kResultTrue) {
+    return control->PostCommand(command);
+}
+
+bool Form1::PostAcadCommand(const std::wstring& command) {
+    const std::optional<std::int32_t> result = post(command);
+    if (!result) {
+        show(kMsgNoAcad, kStyleExclamation);
+        return false;
+    }
+    if (*result == kResultTrue) {
         return true;
     }
-    show_failure(result);
+    show_failure(*result);
     return false;
 }
 

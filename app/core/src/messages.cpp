@@ -42,6 +42,18 @@ std::wstring curve_result_message(std::int32_t code) {
     }
 }
 
+std::wstring replay_stopped_message(const std::wstring& failure, std::size_t lines,
+                                    std::size_t sent) {
+    return failure + L"\n作図を中止しました。作図データ " + std::to_wstring(lines) + L" 行中 " +
+           std::to_wstring(sent) + L" 行をAutoCADへ送りました。";
+}
+
+std::wstring replay_refused_message(const std::wstring& failure, std::size_t lines,
+                                    std::size_t refused) {
+    return failure + L"\n作図データ " + std::to_wstring(lines) + L" 行中 " +
+           std::to_wstring(refused) + L" 行をAutoCADが受け付けませんでした。";
+}
+
 std::wstring component_error_message(std::int32_t number) {
     char hex[16];
     std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(number));

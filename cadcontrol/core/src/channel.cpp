@@ -20,7 +20,13 @@ int32_t Channel::PostCommand(std::wstring_view command) {
     return run_method(records_.last_error, [&] {
         require_link(kSourcePostCommand);
         const WindowHandle main = records_.windows.main.handle;
-        if (system_.send_command_text(main, ExpandEscapes(command)) == 0) {
+        const Answer answer = system_.send_command_text(main, ExpandEscapes(command));
+        // A command that went unanswered is not sent again: it may have
+        // arrived all the same.
+        if (!answer) {
+            raise(acPrivateError::LinkFailed, kSourcePostCommand, kMessageLinkLost);
+        }
+        if (*answer == 0) {
             raise(acPrivateError::CommandFailed, kSourcePostCommand, kMessageLinkLost);
         }
         if (post_null_char_) {
@@ -32,8 +38,14 @@ int32_t Channel::PostCommand(std::wstring_view command) {
 
 std::wstring Channel::read_live_text(WindowHandle window, const std::wstring& source) {
     std::wstring text;
-    if (!system_.read_live_text(window, text)) {
+    switch (system_.read_live_text(window, text)) {
+    case LiveTextRead::read:
+        break;
+    case LiveTextRead::unreadable:
         raise(acPrivateError::CommandFailed, source, kMessageLinkLost);
+    case LiveTextRead::not_answered:
+        // Unlike an empty command line, a silent window ends a prompt wait.
+        raise(acPrivateError::LinkFailed, source, kMessageLinkLost);
     }
     // The part before the first NUL, as a C string reader would see it.
     const size_t nul = text.find(L'\0');

@@ -234,6 +234,46 @@ TEST_F(ChannelTest, LostLinkEndsTheWaitWithTheReadsError) {
     EXPECT_EQ(records.last_error.source, L"Drafthand.Control.GetPrompt");
 }
 
+// A window that does not answer in time is a CAD program that does not
+// respond: every primitive, and a wait at its first poll, fails with
+// LinkFailed at once, and nothing is sent again.
+TEST_F(ChannelTest, SilentWindowsFailEveryOperationAsNotResponding) {
+    std::wstring text = L"kept";
+    struct Case {
+        const char* what;
+        WindowHandle silent;
+        std::function<int32_t(Channel&)> run;
+        const wchar_t* source;
+    };
+    const Case cases[] = {
+        {"post", main, [](Channel& c) { return c.PostCommand(L"x"); },
+         L"Drafthand.Control.PostCommand"},
+        {"prompt", command, [&](Channel& c) { return c.GetPrompt(text); },
+         L"Drafthand.Control.GetPrompt"},
+        {"history", history, [&](Channel& c) { return c.GetHistory(text, L""); },
+         L"Drafthand.Control.GetHistory"},
+        {"wait without limit", command,
+         [this](Channel& c) {
+             c.set_command_timeout(-1);
+             return wait(c, L"ｺﾏﾝﾄﾞ: ");
+         },
+         L"Drafthand.Control.GetPrompt"},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.what);
+        Channel channel(records, system, clock, pump);
+        system.window(row.silent).answers = false;
+        system.messages.clear();
+        EXPECT_EQ(row.run(channel), acPrivateError::LinkFailed);
+        EXPECT_EQ(records.last_error.source, row.source);
+        EXPECT_EQ(records.last_error.description, L"AutoCADが起動していないか、応答がありません。");
+        EXPECT_EQ(text, L"kept");
+        EXPECT_TRUE(system.messages.empty()); // no null message, no second try
+        EXPECT_TRUE(clock.sleeps.empty());
+        system.window(row.silent).answers = true;
+    }
+}
+
 TEST_F(ChannelTest, PatternMatchOffComparesLiterally) {
     Channel channel(records, system, clock, pump);
     channel.set_command_timeout(0);

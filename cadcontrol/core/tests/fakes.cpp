@@ -59,23 +59,30 @@ bool FakeWindowSystem::is_window(WindowHandle window) {
     return found != windows_.end() && found->second.alive;
 }
 
-intptr_t FakeWindowSystem::send_command_text(WindowHandle window, const std::wstring& text) {
+Answer FakeWindowSystem::send_command_text(WindowHandle window, const std::wstring& text) {
+    const FakeWindow& w = windows_.at(window);
+    if (!w.answers) {
+        return std::nullopt;
+    }
     messages.emplace_back(window, text);
-    return windows_.at(window).copydata_answer;
+    return w.copydata_answer;
 }
 
 void FakeWindowSystem::post_null(WindowHandle window) {
     messages.emplace_back(window, L"<null>");
 }
 
-bool FakeWindowSystem::read_live_text(WindowHandle window, std::wstring& text) {
+LiveTextRead FakeWindowSystem::read_live_text(WindowHandle window, std::wstring& text) {
     ++live_text_reads;
     const FakeWindow& w = windows_.at(window);
+    if (!w.answers) {
+        return LiveTextRead::not_answered;
+    }
     if (!w.live_text_readable || w.live_text.empty()) {
-        return false;
+        return LiveTextRead::unreadable;
     }
     text = w.live_text;
-    return true;
+    return LiveTextRead::read;
 }
 
 } // namespace drafthand::testing

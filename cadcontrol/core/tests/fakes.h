@@ -20,6 +20,7 @@ struct FakeWindow {
     std::wstring live_text;
     bool live_text_readable = true;
     intptr_t copydata_answer = 1;
+    bool answers = true;                // false: hung, as far as sent messages can tell
     std::vector<WindowHandle> children; // all descendants, in delivery order
 };
 
@@ -36,9 +37,9 @@ public:
     bool read_class_name(WindowHandle window, std::wstring& class_name) override;
     uint32_t read_thread_process_id(WindowHandle window, uint32_t& process_id) override;
     bool is_window(WindowHandle window) override;
-    intptr_t send_command_text(WindowHandle window, const std::wstring& text) override;
+    Answer send_command_text(WindowHandle window, const std::wstring& text) override;
     void post_null(WindowHandle window) override;
-    bool read_live_text(WindowHandle window, std::wstring& text) override;
+    LiveTextRead read_live_text(WindowHandle window, std::wstring& text) override;
 
     bool fail_enumeration = false;
     // Every message that reached a window: the command text, or L"<null>".

@@ -33,9 +33,12 @@ bool FakeCad::is_window(WindowHandle window) {
            (window == kMain || window == kText || window == kCommand || window == kHistory);
 }
 
-intptr_t FakeCad::send_command_text(WindowHandle window, const std::wstring& text) {
+Answer FakeCad::send_command_text(WindowHandle window, const std::wstring& text) {
     if (window != kMain) {
         return 0;
+    }
+    if (hung) {
+        return std::nullopt;
     }
     posts.push_back(Post{false, text, prompt_reads});
     const intptr_t answer = copydata_answer;
@@ -51,7 +54,10 @@ void FakeCad::post_null(WindowHandle window) {
     }
 }
 
-bool FakeCad::read_live_text(WindowHandle window, std::wstring& text) {
+LiveTextRead FakeCad::read_live_text(WindowHandle window, std::wstring& text) {
+    if (hung) {
+        return LiveTextRead::not_answered;
+    }
     if (window == kCommand) {
         ++prompt_reads;
         text = prompt;
@@ -59,9 +65,9 @@ bool FakeCad::read_live_text(WindowHandle window, std::wstring& text) {
         ++history_reads;
         text = history;
     } else {
-        return false;
+        return LiveTextRead::unreadable;
     }
-    return !text.empty();
+    return text.empty() ? LiveTextRead::unreadable : LiveTextRead::read;
 }
 
 void FakeClock::sleep(uint32_t milliseconds) {

@@ -41,15 +41,16 @@ public:
     bool read_class_name(WindowHandle window, std::wstring& class_name) override;
     uint32_t read_thread_process_id(WindowHandle window, uint32_t& process_id) override;
     bool is_window(WindowHandle window) override;
-    intptr_t send_command_text(WindowHandle window, const std::wstring& text) override;
+    Answer send_command_text(WindowHandle window, const std::wstring& text) override;
     void post_null(WindowHandle window) override;
-    bool read_live_text(WindowHandle window, std::wstring& text) override;
+    LiveTextRead read_live_text(WindowHandle window, std::wstring& text) override;
 
     // What AutoCAD shows; an empty text reads as a failure (length 0).
     std::wstring prompt = L"ｺﾏﾝﾄﾞ: ";
     std::wstring history;
     std::set<WindowHandle> closed;
     intptr_t copydata_answer = 1;
+    bool hung = false; // no sent message is answered
     // AutoCAD's reaction to a command text (already with control characters).
     std::function<void(FakeCad&, const std::wstring&)> on_command;
 

@@ -173,6 +173,23 @@ TEST(WaitPrompt, AWindowLostDuringTheWaitIsReportedByTheRead) {
                                         L"AutoCADが起動していないか、応答がありません。"}));
 }
 
+// A CAD program that stops answering while a pick waits ends the pick with
+// one LinkFailed, even without a time limit, and the boxes keep their values.
+TEST(GetPosition, AHungAutoCadEndsTheWaitWithoutALimit) {
+    Rig rig;
+    rig.channel.set_command_timeout(-1);
+    rig.cad.prompt = L"点を指定: ";
+    rig.clock.on_sleep = [&] { rig.cad.hung = true; };
+    PlainNumberReader reader;
+    double x = 9, y = 9, z = 9;
+    EXPECT_EQ(GetPosition(rig.channel, reader, x, y, z), LinkFailed);
+    EXPECT_EQ(rig.error(), (ErrorRecord{LinkFailed, L"Drafthand.Control.GetPrompt",
+                                        L"AutoCADが起動していないか、応答がありません。"}));
+    EXPECT_EQ(rig.clock.sleeps.size(), 1u);
+    EXPECT_EQ(x, 9);
+    EXPECT_EQ(rig.cad.history_reads, 0);
+}
+
 // ---- Active ---------------------------------------------------------------
 
 TEST(Active, BringsTheLastActivePopupForward) {

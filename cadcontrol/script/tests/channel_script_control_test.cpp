@@ -34,11 +34,11 @@ public:
         return alive && window >= kMain && window <= kHistory;
     }
     void post_null(WindowHandle) override {}
-    bool read_live_text(WindowHandle window, std::wstring& text) override {
+    LiveTextRead read_live_text(WindowHandle window, std::wstring& text) override {
         text = window == kCommand ? prompt : history;
-        return !text.empty();
+        return text.empty() ? LiveTextRead::unreadable : LiveTextRead::read;
     }
-    intptr_t send_command_text(WindowHandle, const std::wstring& text) override {
+    Answer send_command_text(WindowHandle, const std::wstring& text) override {
         sent.push_back(text);
         if (text == L"\x03\x03LUPREC\r") {
             awaiting_luprec = true;

@@ -114,29 +114,29 @@ TEST_F(Win32PlatformTest, CommandTextIsSentAsAnsiBytesWithItsNul) {
 TEST_F(Win32PlatformTest, LiveTextIsReadWithTheAnnouncedLength) {
     std::wstring text;
     behaviour_.text = "\x93\x5f\x82\xf0\x8e\x77\x92\xe8: "; // 点を指定:
-    ASSERT_TRUE(system_.read_live_text(handle(), text));
+    ASSERT_EQ(system_.read_live_text(handle(), text), LiveTextRead::read);
     EXPECT_EQ(text, L"点を指定: ");
 
     behaviour_.text.clear();
-    EXPECT_FALSE(system_.read_live_text(handle(), text));
+    EXPECT_EQ(system_.read_live_text(handle(), text), LiveTextRead::unreadable);
 }
 
 TEST_F(Win32PlatformTest, WindowsThatMisreportTheirLengthDoNotOverflow) {
     std::wstring text;
     behaviour_.text = "0123456789";
     behaviour_.announced_length = 3;
-    ASSERT_TRUE(system_.read_live_text(handle(), text));
+    ASSERT_EQ(system_.read_live_text(handle(), text), LiveTextRead::read);
     EXPECT_EQ(text, L"012");
 
     behaviour_.claimed_read = 1000000;
-    ASSERT_TRUE(system_.read_live_text(handle(), text));
+    ASSERT_EQ(system_.read_live_text(handle(), text), LiveTextRead::read);
     EXPECT_EQ(text, L"012");
 
     behaviour_.announced_length = 0x7fffffff; // never allocated
-    EXPECT_FALSE(system_.read_live_text(handle(), text));
+    EXPECT_EQ(system_.read_live_text(handle(), text), LiveTextRead::unreadable);
     behaviour_.announced_length = -1;
     behaviour_.claimed_read = 0;
-    EXPECT_FALSE(system_.read_live_text(handle(), text));
+    EXPECT_EQ(system_.read_live_text(handle(), text), LiveTextRead::unreadable);
 }
 
 TEST_F(Win32PlatformTest, CaptionClassAndIds) {

@@ -74,6 +74,13 @@ private:
     void pick_into(ControlId x_box, ControlId y_box);
     void show(const std::wstring& text, std::uint32_t style);
     void show_failure(std::int32_t result);
+    // What the user is told of a failed component call.
+    std::wstring failure_text(std::int32_t result) const;
+    // PostAcadCommand without its message: nothing when there is no Control
+    // object, else the result of PostCommand.
+    std::optional<std::int32_t> post(const std::wstring& command);
+    // Types the drawing script into AutoCAD, then the Enter that ends it.
+    void replay(LineReader& script);
     std::optional<double> read(ControlId id) const;
     double value(ControlId id) const;
     void write(ControlId id, double value);

@@ -3,6 +3,7 @@
 
 #include "tarn2/ports.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -25,6 +26,13 @@ std::wstring not_a_number_message(const std::wstring& box_name);
 std::wstring keta_message();
 std::wstring curve_load_message(CurveLoad load, int export_number);
 std::wstring curve_result_message(std::int32_t code);
+// A draw ended because AutoCAD stopped answering: the failure, then how many
+// of the script's lines reached AutoCAD.
+std::wstring replay_stopped_message(const std::wstring& failure, std::size_t lines,
+                                    std::size_t sent);
+// A draw during which AutoCAD refused lines: the first failure, then how many.
+std::wstring replay_refused_message(const std::wstring& failure, std::size_t lines,
+                                    std::size_t refused);
 // For a component failure whose description came back empty.
 std::wstring component_error_message(std::int32_t number);
 

@@ -130,5 +130,7 @@ public:
 // Results of the component.
 inline constexpr std::int32_t kResultTrue = -1;
 inline constexpr std::int32_t kCancelByUser = static_cast<std::int32_t>(0x80040201u);
+// AutoCAD's windows are gone or do not answer.
+inline constexpr std::int32_t kLinkFailed = static_cast<std::int32_t>(0x80040270u);
 
 } // namespace tarn::app

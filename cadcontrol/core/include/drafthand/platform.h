@@ -5,12 +5,24 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace drafthand {
 
 // A window handle as the platform hands it out (an HWND value).
 using WindowHandle = std::uintptr_t;
+
+// What a window answered to a message sent with a time limit: nothing when it
+// did not answer within the limit, was hung, or went away meanwhile.
+using Answer = std::optional<intptr_t>;
+
+// The outcome of reading a window's live text.
+enum class LiveTextRead {
+    read,        // the text is there
+    unreadable,  // the window announced length 0, or the read returned 0
+    not_answered // hung, too slow, or gone
+};
 
 // Called for each enumerated window; returning false ends the enumeration.
 using WindowVisitor = std::function<bool(WindowHandle)>;
@@ -34,13 +46,13 @@ public:
     virtual bool is_window(WindowHandle window) = 0;
 
     // WM_COPYDATA with dwData 1 and the text as a NUL-terminated ANSI string;
-    // returns what the window procedure answered (0 means refused).
-    virtual intptr_t send_command_text(WindowHandle window, const std::wstring& text) = 0;
+    // what the window procedure answered (0 means refused).
+    virtual Answer send_command_text(WindowHandle window, const std::wstring& text) = 0;
     // WM_NULL posted; the result is of no interest.
     virtual void post_null(WindowHandle window) = 0;
-    // The live text (WM_GETTEXTLENGTH, then WM_GETTEXT); false when the
-    // window announces length 0 or the read returns 0.
-    virtual bool read_live_text(WindowHandle window, std::wstring& text) = 0;
+    // The live text (WM_GETTEXTLENGTH, then WM_GETTEXT); text is written only
+    // when it was read.
+    virtual LiveTextRead read_live_text(WindowHandle window, std::wstring& text) = 0;
 };
 
 class Clock {
