@@ -14,10 +14,27 @@ TEST(Options, DefaultsGiveTheLtCaptions) {
 }
 
 TEST(Options, EveryOptionIsRead) {
-    const auto result =
-        parse_options({L"--product", L"full", L"--drawing", L"道路.dwg", L"--dxf", L"C:\\out.dxf",
-                       L"--pick", L"1,2;3.5e+00,4,5;", L"--refuse-copydata", L"--prompt-delay",
-                       L"250", L"--startup-delay", L"1000", L"--exit-after-commands", L"3"});
+    const auto result = parse_options({L"--product",
+                                       L"full",
+                                       L"--drawing",
+                                       L"道路.dwg",
+                                       L"--dxf",
+                                       L"C:\\out.dxf",
+                                       L"--pick",
+                                       L"1,2;3.5e+00,4,5;",
+                                       L"--refuse-copydata",
+                                       L"--prompt-delay",
+                                       L"250",
+                                       L"--startup-delay",
+                                       L"1000",
+                                       L"--exit-after-commands",
+                                       L"3",
+                                       L"--hang-after",
+                                       L"2",
+                                       L"--hang-ms",
+                                       L"1500",
+                                       L"--die-after",
+                                       L"7"});
     ASSERT_EQ(result.error, L"");
     const Options& o = result.options;
     EXPECT_EQ(main_caption(o), L"AutoCAD - [道路.dwg]");
@@ -30,6 +47,10 @@ TEST(Options, EveryOptionIsRead) {
     EXPECT_EQ(o.prompt_delay_ms, 250u);
     EXPECT_EQ(o.startup_delay_ms, 1000u);
     EXPECT_EQ(o.exit_after_commands, 3u);
+    EXPECT_EQ(o.hang_after_commands, 2u);
+    EXPECT_EQ(o.hang_ms, 1500u);
+    EXPECT_EQ(o.die_after_inputs, 7u);
+    EXPECT_FALSE(parse_options({L"--hang-after", L"1"}).options.hang_ms); // for ever
     EXPECT_TRUE(parse_options({L"--help"}).options.help);
 }
 
@@ -43,6 +64,9 @@ TEST(Options, BadArgumentsAreRefusedWithAMessage) {
         {L"--prompt-delay", L"-1"},
         {L"--prompt-delay", L"99999999999999999999"},
         {L"--exit-after-commands", L"0"},
+        {L"--hang-after", L"0"},
+        {L"--die-after"},
+        {L"--hang-ms", L"x"},
         {L"--drawing", L""},
         {L"--dxf"},
         {L"--startup-delay", L"1e3"},
@@ -58,7 +82,8 @@ TEST(Options, UsageNamesEveryOption) {
     const std::wstring usage = usage_text();
     for (const wchar_t* name :
          {L"--product", L"--drawing", L"--dxf", L"--pick", L"--refuse-copydata", L"--prompt-delay",
-          L"--startup-delay", L"--exit-after-commands", L"--help"}) {
+          L"--startup-delay", L"--exit-after-commands", L"--hang-after", L"--hang-ms",
+          L"--die-after", L"--help"}) {
         EXPECT_NE(usage.find(name), std::wstring::npos) << name;
     }
 }

@@ -22,6 +22,10 @@ constexpr UINT_PTR kIdleTimer = 1;
 constexpr UINT_PTR kPickTimer = 2;
 // A scripted pick comes this long after its prompt, as a user's would.
 constexpr UINT kPickDelayMs = 150;
+// Posted to the main window to start a fault once the input that caused it
+// has been answered.
+constexpr UINT kHangMessage = WM_APP + 1;
+constexpr UINT kDieMessage = WM_APP + 2;
 constexpr int kLineHeight = 18;
 constexpr int kCommandStripLines = 3;
 
@@ -263,6 +267,13 @@ LRESULT Host::main_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam
     case WM_TIMER:
         on_timer(wparam);
         return 0;
+    case kHangMessage:
+        // A hung program: no message of any window is handled meanwhile.
+        ::Sleep(options_.hang_ms.value_or(INFINITE));
+        return 0;
+    case kDieMessage:
+        die();
+        return 0;
     case WM_SIZE:
         ::InvalidateRect(hwnd, nullptr, FALSE);
         return 0;
@@ -375,6 +386,11 @@ LRESULT Host::on_copydata(const COPYDATASTRUCT* data) {
     if (options_.refuse_copydata || data == nullptr || data->dwData != 1) {
         return 0;
     }
+    if (dying_) {
+        // Sent messages overtake the posted death: no input beyond the
+        // last one is taken.
+        die();
+    }
     const char* bytes = static_cast<const char*>(data->lpData);
     size_t size = bytes != nullptr ? data->cbData : 0;
     // The text ends at its NUL; a sender that forgot it is read no further
@@ -384,6 +400,10 @@ LRESULT Host::on_copydata(const COPYDATASTRUCT* data) {
     }
     engine_.type(keys_from_ansi(std::string_view(bytes != nullptr ? bytes : "", size)));
     sync();
+    if (options_.die_after_inputs > 0 && ++inputs_ >= options_.die_after_inputs) {
+        dying_ = true;
+        ::PostMessageW(main_.get(), kDieMessage, 0, 0);
+    }
     return TRUE;
 }
 
@@ -455,6 +475,11 @@ void Host::sync() {
         armed_pick_serial_ = engine_.prompt_serial();
         pick_timer_armed_ = ::SetTimer(main_.get(), kPickTimer, kPickDelayMs, nullptr) != 0;
     }
+    if (options_.hang_after_commands > 0 && !hang_started_ &&
+        engine_.commands_completed() >= options_.hang_after_commands) {
+        hang_started_ = true;
+        ::PostMessageW(main_.get(), kHangMessage, 0, 0);
+    }
     if (options_.exit_after_commands > 0 &&
         engine_.commands_completed() >= options_.exit_after_commands) {
         closing_ = true;
@@ -477,6 +502,11 @@ void Host::finish() {
     ::KillTimer(main_.get(), kPickTimer);
     write_dxf();
     ::PostQuitMessage(0);
+}
+
+void Host::die() {
+    // As a crash ends a program: nothing saved, no window closed.
+    ::TerminateProcess(::GetCurrentProcess(), 3);
 }
 
 void Host::write_dxf() {

@@ -53,6 +53,8 @@ private:
     void write_dxf();
     // Saves the drawing and ends the message loop; once.
     void finish();
+    // Ends the process at once, as a crash does.
+    void die();
     View view() const;
     void paint_main(HDC dc, const RECT& client) const;
     void paint_lines(HWND hwnd, HDC dc, bool history) const;
@@ -81,6 +83,9 @@ private:
     size_t next_pick_ = 0;
     bool closing_ = false;
     bool finished_ = false;
+    unsigned long long inputs_ = 0;
+    bool dying_ = false;
+    bool hang_started_ = false;
 };
 
 // Splits the bytes at the control characters before conversion, so that an

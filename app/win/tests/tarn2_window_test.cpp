@@ -463,8 +463,9 @@ protected:
             TerminateProcess(cad.get(), 0);
             WaitForSingleObject(cad.get(), 10000);
         }
-        DeleteFileW(dxf().c_str());
-        DeleteFileW(dxf(L"full").c_str());
+        for (const wchar_t* name : {L"drawing", L"full", L"healthy"}) {
+            DeleteFileW(dxf(name).c_str());
+        }
         Tarn2Window::TearDown(); // removes the folder
     }
 
@@ -474,9 +475,9 @@ protected:
 
     // product: "lt" or "full"; picks: cadsim's answers to point prompts.
     void start_cad(const std::wstring& product, const std::wstring& picks,
-                   const std::wstring& drawing = L"drawing") {
-        std::wstring command =
-            L"\"" + cadsim_ + L"\" --product " + product + L" --dxf \"" + dxf(drawing) + L"\"";
+                   const std::wstring& drawing = L"drawing", const std::wstring& faults = L"") {
+        std::wstring command = L"\"" + cadsim_ + L"\" --product " + product + L" --dxf \"" +
+                               dxf(drawing) + L"\" " + faults;
         if (!picks.empty()) {
             command += L" --pick \"" + picks + L"\"";
         }
@@ -686,6 +687,115 @@ TEST_F(Tarn2WithCad, TheFullProductIsPreferredToAutoCadLt) {
     const Drawing lt = read_dxf(dxf());
     EXPECT_TRUE(lt.lines.empty() && lt.polylines.empty()) << "AutoCAD LT was drawn in";
 }
+
+// ---- a CAD program that hangs, dies or refuses ----------------------------
+
+// The documented limit of one message to the CAD program, and a margin for a
+// loaded machine.
+constexpr int kAnswerLimitMs = 10000;
+constexpr int kMarginMs = 5000;
+
+BOOL CALLBACK find_command_line(HWND window, LPARAM data) {
+    wchar_t caption[32] = {};
+    GetWindowTextW(window, caption, 32);
+    if (std::wstring(caption) == L"Headlands") {
+        *reinterpret_cast<HWND*>(data) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// What the stand-in's command line shows.
+std::wstring cad_prompt() {
+    HWND command = nullptr;
+    if (HWND text = FindWindowW(nullptr, L"AutoCAD LT ﾃｷｽﾄ")) {
+        EnumChildWindows(text, find_command_line, reinterpret_cast<LPARAM>(&command));
+    }
+    return command != nullptr ? window_text(command) : L"";
+}
+
+struct Tarn2Fault {
+    const char* name;
+    bool pick; // the KA pick; else a centre line of some 5,000 vertices
+    const wchar_t* cadsim_arguments;
+    bool suspend;   // cadsim's threads suspended once the pick or draw is under way
+    int lines_sent; // -1: the message is the component's alone
+                    // -2: a stopped draw, however far it came
+};
+
+class Tarn2FaultyCad : public Tarn2WithCad, public ::testing::WithParamInterface<Tarn2Fault> {};
+
+// One message within the bound, the buttons back, and the next draw on a
+// healthy CAD program lands.
+TEST_P(Tarn2FaultyCad, ShowsOneMessageAndStaysUsable) {
+    const Tarn2Fault& row = GetParam();
+    start_cad(L"lt", L"", L"drawing", row.cadsim_arguments);
+    if (IsSkipped() || HasFatalFailure()) {
+        return;
+    }
+    const DWORD cad_id = GetProcessId(cads_.back().get());
+    fill_points();
+    set_text(kA, L"100");
+    set_text(kPitch, L"0.01");
+    select_tab(kTabCentreLine);
+    press(row.pick ? kCommand1 : kCommand5);
+    auto fault_start = std::chrono::steady_clock::now();
+    if (row.suspend) {
+        if (row.pick) {
+            ASSERT_TRUE(wait_until([] { return cad_prompt() == L"点を指定: "; }));
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+            ASSERT_FALSE(buttons_enabled()) << "the draw ended before the fault";
+        }
+        ASSERT_GT(tarn::suspend_threads(cad_id), 0);
+        fault_start = std::chrono::steady_clock::now();
+    }
+    const HWND box = message_box(kAnswerLimitMs + kMarginMs + 5000);
+    ASSERT_NE(box, nullptr) << "no message";
+    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::steady_clock::now() - fault_start)
+                            .count();
+    EXPECT_LE(waited, kAnswerLimitMs + kMarginMs);
+    const std::wstring said = message_text(box);
+    if (row.lines_sent == -1) {
+        EXPECT_EQ(said, kMsgNoAcad);
+    } else if (row.lines_sent == -2) {
+        EXPECT_EQ(said.rfind(std::wstring(kMsgNoAcad) + L"\n作図を中止しました。", 0), 0u)
+            << testing::PrintToString(said);
+    } else {
+        std::string kind;
+        const std::size_t lines = read_script(folder_ + L"\\auto_temp.txt", kind).size() + 1;
+        EXPECT_EQ(said, replay_stopped_message(kMsgNoAcad, lines,
+                                               static_cast<std::size_t>(row.lines_sent)));
+    }
+    answer(box);
+    EXPECT_EQ(message_box(1500), nullptr) << "a second message";
+    EXPECT_TRUE(wait_until([this] { return buttons_enabled(); }));
+    EXPECT_EQ(text(kX0), L"10");
+
+    TerminateProcess(cads_.back().get(), 1);
+    WaitForSingleObject(cads_.back().get(), 10000);
+    start_cad(L"lt", L"", L"healthy");
+    select_tab(kTabNormal);
+    draw_and_compare(L"healthy");
+}
+
+constexpr Tarn2Fault kTarn2Faults[] = {
+    {"DrawHangsDuringTheSend", false, L"--hang-after 1", false, -2},
+    {"DrawSuspendedHalfWay", false, L"", true, -2},
+    // The OSNAPCOORD command, then 999 of the script's lines.
+    {"DrawDiesHalfWay", false, L"--die-after 1000", false, 999},
+    {"DrawRefused", false, L"--refuse-copydata", false, -1},
+    {"PickHangsDuringTheSend", true, L"--hang-after 2", false, -1},
+    {"PickSuspendedDuringTheWait", true, L"", true, -1},
+    {"PickDiesHalfWay", true, L"--die-after 3", false, -1},
+    {"PickRefused", true, L"--refuse-copydata", false, -1},
+};
+
+INSTANTIATE_TEST_SUITE_P(Faults, Tarn2FaultyCad, ::testing::ValuesIn(kTarn2Faults),
+                         [](const ::testing::TestParamInfo<Tarn2Fault>& info) {
+                             return std::string(info.param.name);
+                         });
 
 } // namespace
 } // namespace tarn::app

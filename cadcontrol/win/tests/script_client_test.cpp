@@ -27,6 +27,8 @@ constexpr LONG kSuccess = -1;
 constexpr LONG kCancelByUser = static_cast<LONG>(0x80040201u);
 constexpr LONG kCommandFailed = static_cast<LONG>(0x80040271u);
 constexpr LONG kScriptFailed = static_cast<LONG>(0x80040272u);
+constexpr LONG kLinkFailed = static_cast<LONG>(0x80040270u);
+const std::wstring kNotRunning = L"AutoCADが起動していないか、応答がありません。";
 const std::wstring kRunFailed = L"スクリプト実行中にエラーが発生しました。\r\n";
 
 std::wstring text(BSTR value) {
@@ -162,6 +164,7 @@ protected:
         tarn::started_process started = tarn::start_process(command);
         ASSERT_TRUE(started) << "cadsim.exe did not start: " << started.error;
         cadsim_ = std::move(started.process);
+        cadsim_id_ = started.id;
         ASSERT_EQ(::CoCreateInstance(CLSID_Acad, nullptr, CLSCTX_INPROC_SERVER, IID__Acad,
                                      acad_.put_void()),
                   S_OK);
@@ -201,6 +204,7 @@ protected:
     }
 
     tarn::unique_handle cadsim_;
+    DWORD cadsim_id_ = 0;
     std::wstring dxf_;
     LONG main_window_ = 0;
     com_ptr<_Acad> acad_;
@@ -456,6 +460,110 @@ TEST_F(ScriptClient, TerminateFromAClientTimerCancelsAWaitingRun) {
     EXPECT_EQ(vars[0], L"waiting");
     EXPECT_EQ(vars[1], L"");
 }
+
+// ---- a CAD program that hangs, dies or refuses ----------------------------
+
+// The documented limit of one message to the CAD program, and a margin for a
+// loaded machine.
+constexpr DWORD kAnswerLimitMs = 10000;
+constexpr DWORD kMarginMs = 5000;
+
+enum class Entry { send_command, run_script };
+
+struct FaultCase {
+    const char* name;
+    Entry entry;
+    const wchar_t* cadsim_arguments;
+    bool suspend;                   // the CAD program's threads are suspended before the call
+    bool drawn_before;              // a LINE finished before the fault, which must stay saved
+    const wchar_t* expected_prompt; // what the call waits for
+    LONG number;
+    const wchar_t* source;
+};
+
+class FaultyCad : public ScriptClient, public ::testing::WithParamInterface<FaultCase> {};
+
+// A LINE that ends at once, then the entry point: it returns within the
+// bound with one failure, and the drawing saved before the fault stays.
+TEST_P(FaultyCad, EndsWithinTheBoundWithOneFailure) {
+    const FaultCase& row = GetParam();
+    start(row.cadsim_arguments);
+    if (IsSkipped() || HasFatalFailure()) {
+        return;
+    }
+    ASSERT_EQ(control_->put_CommandTimeOut(-1), S_OK); // only the link can end the waits
+    LONG result = 0;
+    if (row.drawn_before) {
+        // Posted, not waited for: a hang may follow the command at once.
+        const unique_bstr line(::SysAllocString(L"^C^Cline^M0,0^M1,1^M^M"));
+        ASSERT_EQ(control_->PostCommand(line.get(), &result), S_OK);
+        ASSERT_EQ(result, kSuccess);
+        for (int attempt = 0; attempt < 100 && first_line(read_file(dxf_)).size() < 5; ++attempt) {
+            ::Sleep(50);
+        }
+        ::Sleep(300); // the hang has begun
+    }
+    if (row.suspend) {
+        ASSERT_GT(tarn::suspend_threads(cadsim_id_), 0);
+    }
+
+    const std::wstring command = L"line^M2,2^M3,3^M^M";
+    const DWORD start_tick = ::GetTickCount();
+    if (row.entry == Entry::send_command) {
+        const unique_bstr text(::SysAllocString(command.c_str()));
+        const unique_bstr prompt(::SysAllocString(row.expected_prompt));
+        ASSERT_EQ(control_->SendCommand(text.get(), prompt.get(), &result), S_OK);
+    } else {
+        Variables none({L""});
+        result = run(L"SEND_COMMAND\t\"" + command + L"\"\t\"" + row.expected_prompt +
+                         L"\"\r\nSEND_COMMAND\t\"" + command + L"\"\r\n",
+                     none);
+    }
+    const DWORD elapsed = ::GetTickCount() - start_tick;
+
+    EXPECT_LE(elapsed, kAnswerLimitMs + kMarginMs);
+    EXPECT_EQ(result, row.number);
+    const Error error = last_error(acad_.get());
+    EXPECT_EQ(error.number, row.number);
+    EXPECT_EQ(error.source, row.source);
+    EXPECT_EQ(error.description, row.entry == Entry::send_command
+                                     ? kNotRunning
+                                     : kRunFailed + L"1行目: " + kNotRunning);
+    if (row.drawn_before) {
+        EXPECT_EQ(first_line(read_file(dxf_)),
+                  (std::map<int, double>{{0, 0}, {10, 0}, {20, 0}, {11, 1}, {21, 1}}));
+    }
+    // A hung program does not close when asked.
+    ::TerminateProcess(cadsim_.get(), 1);
+}
+
+constexpr FaultCase kFaults[] = {
+    {"SendCommandHangsDuringTheSend", Entry::send_command, L"--hang-after 1", false, true,
+     L"ｺﾏﾝﾄﾞ: ", kLinkFailed, L"Drafthand.Control.PostCommand"},
+    {"SendCommandHangsDuringTheWait", Entry::send_command, L"--hang-after 2", false, true,
+     L"点を指定: ", kLinkFailed, L"Drafthand.Control.GetPrompt"},
+    {"SendCommandSuspended", Entry::send_command, L"", true, true, L"ｺﾏﾝﾄﾞ: ", kLinkFailed,
+     L"Drafthand.Control.PostCommand"},
+    {"SendCommandDiesHalfWay", Entry::send_command, L"--die-after 2", false, true, L"点を指定: ",
+     kLinkFailed, L"Drafthand.Control.GetPrompt"},
+    {"SendCommandRefused", Entry::send_command, L"--refuse-copydata", false, false, L"ｺﾏﾝﾄﾞ: ",
+     kCommandFailed, L"Drafthand.Control.PostCommand"},
+    {"RunScriptHangsDuringTheSend", Entry::run_script, L"--hang-after 1", false, true, L"ｺﾏﾝﾄﾞ: ",
+     kLinkFailed, L"Drafthand.Control.PostCommand"},
+    {"RunScriptHangsDuringTheWait", Entry::run_script, L"--hang-after 2", false, true,
+     L"点を指定: ", kLinkFailed, L"Drafthand.Control.GetPrompt"},
+    {"RunScriptSuspended", Entry::run_script, L"", true, true, L"ｺﾏﾝﾄﾞ: ", kLinkFailed,
+     L"Drafthand.Control.PostCommand"},
+    {"RunScriptDiesHalfWay", Entry::run_script, L"--die-after 2", false, true, L"点を指定: ",
+     kLinkFailed, L"Drafthand.Control.GetPrompt"},
+    {"RunScriptRefused", Entry::run_script, L"--refuse-copydata", false, false, L"ｺﾏﾝﾄﾞ: ",
+     kCommandFailed, L"Drafthand.Control.PostCommand"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Faults, FaultyCad, ::testing::ValuesIn(kFaults),
+                         [](const ::testing::TestParamInfo<FaultCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 } // namespace
 

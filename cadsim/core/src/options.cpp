@@ -110,16 +110,28 @@ OptionsResult parse_options(const std::vector<std::wstring>& args) {
             }
             (arg == L"--prompt-delay" ? options.prompt_delay_ms : options.startup_delay_ms) =
                 static_cast<unsigned>(*value);
-        } else if (arg == L"--exit-after-commands") {
+        } else if (arg == L"--exit-after-commands" || arg == L"--hang-after" ||
+                   arg == L"--die-after") {
             if (!has_value) {
                 return fail(needs_value());
             }
             const auto value = parse_count(args[++i], 1000000000ULL);
             if (!value || *value == 0) {
-                return fail(L"--exit-after-commands には 1 以上の整数を指定してください: " +
-                            args[i]);
+                return fail(arg + L" には 1 以上の整数を指定してください: " + args[i]);
             }
-            options.exit_after_commands = *value;
+            (arg == L"--exit-after-commands" ? options.exit_after_commands
+             : arg == L"--hang-after"        ? options.hang_after_commands
+                                             : options.die_after_inputs) = *value;
+        } else if (arg == L"--hang-ms") {
+            if (!has_value) {
+                return fail(needs_value());
+            }
+            const auto value = parse_count(args[++i], kMaxDelayMs);
+            if (!value) {
+                return fail(L"--hang-ms には 0 から " + std::to_wstring(kMaxDelayMs) +
+                            L" までのミリ秒を指定してください: " + args[i]);
+            }
+            options.hang_ms = static_cast<unsigned>(*value);
         } else {
             return fail(L"不明なオプションです: " + arg + L" (--help で一覧を表示します)");
         }
@@ -137,6 +149,9 @@ std::wstring usage_text() {
            L"  --prompt-delay MS         コマンド終了後、MS ミリ秒後に \"ｺﾏﾝﾄﾞ: \" を表示する\n"
            L"  --startup-delay MS        起動後 MS ミリ秒たってから入力待ちになる\n"
            L"  --exit-after-commands N   N 個のコマンドが終わったら終了する\n"
+           L"  --hang-after N            N 個のコマンドが終わったらメッセージを処理しなくなる\n"
+           L"  --hang-ms MS              --hang-after の停止を MS ミリ秒で終える (既定: 終えない)\n"
+           L"  --die-after N             N 個の入力を受けたら保存もせずに即座に終了する\n"
            L"  --help                    この一覧を表示する\n";
 }
 

@@ -20,4 +20,9 @@ struct started_process {
 // a refused start is tried again a few times before it counts as failed.
 started_process start_process(std::wstring command_line, const wchar_t* folder = nullptr);
 
+// Suspends or resumes every thread of a process, as a debugger's break does:
+// the tests of callers of a program that hangs. Returns the threads touched.
+int suspend_threads(DWORD process_id);
+int resume_threads(DWORD process_id);
+
 } // namespace tarn

@@ -20,6 +20,10 @@ struct Options {
     unsigned prompt_delay_ms = 0;
     unsigned startup_delay_ms = 0;
     unsigned long long exit_after_commands = 0; // 0: never
+    // Faults of a real CAD program, for the callers' tests.
+    unsigned long long hang_after_commands = 0; // 0: never
+    std::optional<unsigned> hang_ms;            // none: for ever
+    unsigned long long die_after_inputs = 0;    // 0: never
     bool help = false;
 };
 
