@@ -793,8 +793,8 @@ constexpr Tarn2Fault kTarn2Faults[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Faults, Tarn2FaultyCad, ::testing::ValuesIn(kTarn2Faults),
-                         [](const ::testing::TestParamInfo<Tarn2Fault>& info) {
-                             return std::string(info.param.name);
+                         [](const ::testing::TestParamInfo<Tarn2Fault>& test) {
+                             return std::string(test.param.name);
                          });
 
 } // namespace

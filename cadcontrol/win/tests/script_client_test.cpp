@@ -561,8 +561,8 @@ constexpr FaultCase kFaults[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Faults, FaultyCad, ::testing::ValuesIn(kFaults),
-                         [](const ::testing::TestParamInfo<FaultCase>& info) {
-                             return std::string(info.param.name);
+                         [](const ::testing::TestParamInfo<FaultCase>& test) {
+                             return std::string(test.param.name);
                          });
 
 } // namespace
