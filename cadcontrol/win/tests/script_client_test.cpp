@@ -13,6 +13,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdio>
 #include <map>
 #include <string>
 #include <thread>
@@ -522,6 +523,8 @@ TEST_P(FaultyCad, EndsWithinTheBoundWithOneFailure) {
     const DWORD elapsed = ::GetTickCount() - start_tick;
 
     EXPECT_LE(elapsed, kAnswerLimitMs + kMarginMs);
+    std::printf("fault matrix: %s: result 0x%08lX after %lu ms\n", row.name,
+                static_cast<unsigned long>(result), static_cast<unsigned long>(elapsed));
     EXPECT_EQ(result, row.number);
     const Error error = last_error(acad_.get());
     EXPECT_EQ(error.number, row.number);
