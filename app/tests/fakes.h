@@ -152,6 +152,18 @@ private:
     FakeScript& script_;
 };
 
+class FakePump : public MessagePump {
+public:
+    void pump_pending_messages() override {
+        ++calls;
+        if (on_pump) {
+            on_pump();
+        }
+    }
+    int calls = 0;
+    std::function<void()> on_pump;
+};
+
 // The CAD programs that are running, as the component would find them.
 struct FakeCad {
     bool full_running = false;
@@ -283,7 +295,8 @@ struct Rig {
     FakeAcadFactory factory{log, cad};
     FakeScript script{log};
     FakeCurves curves{log, script};
-    Form1 form{Services{view, numbers, messages, factory, curves, script}};
+    FakePump pump;
+    Form1 form{Services{view, numbers, messages, factory, curves, script, pump}};
 
     Rig() {
         form.Form_Load();

@@ -31,7 +31,8 @@ TEST(FormLoad, FillsTheDefaultsAndStaysOnTop) {
     FakeAcadFactory factory(log, cad);
     FakeScript script(log);
     FakeCurves curves(log, script);
-    Form1 form(Services{view, numbers, messages, factory, curves, script});
+    FakePump pump;
+    Form1 form(Services{view, numbers, messages, factory, curves, script, pump});
 
     form.Form_Load();
 
@@ -283,6 +284,25 @@ TEST(Command5, ScriptOfNLinesMakesNPlusTwoPosts) {
     }
 }
 
+// A long replay lets the window repaint, and a close asked for meanwhile ends
+// it before the next line.
+TEST(Command5, LongReplayKeepsTheWindowAliveAndClosable) {
+    Rig rig;
+    rig.cad.full_running = true;
+    rig.view.select_tab(kTabCentreLine);
+    rig.curves.script_lines.assign(1000, L"1.0,2.0");
+    rig.pump.on_pump = [&rig] {
+        if (rig.pump.calls == 3) {
+            EXPECT_FALSE(rig.form.request_close());
+        }
+    };
+    rig.form.Command5_Click();
+    EXPECT_EQ(rig.pump.calls, 3);
+    EXPECT_EQ(rig.entries(L"post ").size(), 1u + 3 * 64 + 1);
+    EXPECT_THAT(rig.messages.shown, IsEmpty());
+    EXPECT_FALSE(rig.form.busy());
+}
+
 TEST(Command5, NormalisesEveryCoordinateBoxOnEveryTab) {
     for (int tab = 0; tab < kTabCount; ++tab) {
         Rig rig;
@@ -430,7 +450,8 @@ TEST(Command5, MissingScriptSendsNothing) {
     Rig rig;
     rig.cad.full_running = true;
     rig.view.select_tab(kTabNormal);
-    Form1 form(Services{rig.view, rig.numbers, rig.messages, rig.factory, no_file, rig.script});
+    Form1 form(
+        Services{rig.view, rig.numbers, rig.messages, rig.factory, no_file, rig.script, rig.pump});
     form.Command5_Click();
     ASSERT_EQ(rig.messages.shown.size(), 1u);
     EXPECT_EQ(rig.messages.shown[0].text, kMsgNoScript);

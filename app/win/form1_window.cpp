@@ -131,7 +131,7 @@ ChildWindow child_window(const ControlSpec& spec) {
 } // namespace
 
 Form1Window::Form1Window()
-    : form_(Services{*this, numbers_, messages_, acad_factory_, curves_, script_}) {}
+    : form_(Services{*this, numbers_, messages_, acad_factory_, curves_, script_, pump_}) {}
 
 Form1Window::~Form1Window() = default;
 

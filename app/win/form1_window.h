@@ -49,6 +49,7 @@ private:
     DrafthandFactory acad_factory_;
     Auto_tarn5 curves_;
     ScriptFileInCurrentDirectory script_;
+    PeekMessagePump pump_;
     Form1 form_;
     // Fonts outlive the controls that use them: the window is destroyed first.
     tarn::unique_hgdiobj ui_font_;

@@ -38,6 +38,19 @@ void MessageBoxSink::show(const std::wstring& text, std::uint32_t style) {
     MessageBoxW(owner_, text.c_str(), L"", style);
 }
 
+void PeekMessagePump::pump_pending_messages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            // The program's own loop must still see it.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
 namespace {
 
 constexpr const wchar_t* kScriptName = L"auto_temp.txt";

@@ -32,6 +32,11 @@ private:
     HWND owner_ = nullptr;
 };
 
+class PeekMessagePump : public MessagePump {
+public:
+    void pump_pending_messages() override;
+};
+
 // "auto_temp.txt" in the current directory, read as ANSI text.
 class ScriptFileInCurrentDirectory : public ScriptFile {
 public:

@@ -5,29 +5,6 @@
 namespace drafthand::win {
 namespace {
 
-class FuncDescHolder {
-public:
-    explicit FuncDescHolder(ITypeInfo* info) : info_(info) {}
-    FuncDescHolder(const FuncDescHolder&) = delete;
-    FuncDescHolder& operator=(const FuncDescHolder&) = delete;
-    ~FuncDescHolder() { reset(); }
-    FUNCDESC* get() const { return desc_; }
-    FUNCDESC** put() {
-        reset();
-        return &desc_;
-    }
-    void reset() {
-        if (desc_ != nullptr) {
-            info_->ReleaseFuncDesc(desc_);
-            desc_ = nullptr;
-        }
-    }
-
-private:
-    ITypeInfo* info_; // owned by the caller
-    FUNCDESC* desc_ = nullptr;
-};
-
 // mingw declares the source arguments of the Variant functions non-const;
 // they only read them.
 VARIANT* readable(const VARIANT& value) {
@@ -43,29 +20,6 @@ bool kind_matches(INVOKEKIND kind, WORD flags) {
     }
     return (kind == INVOKE_FUNC && (flags & DISPATCH_METHOD) != 0) ||
            (kind == INVOKE_PROPERTYGET && (flags & DISPATCH_PROPERTYGET) != 0);
-}
-
-// Scans the descriptions: Wine's GetFuncIndexOfMemId does not agree with
-// GetFuncDesc.
-HRESULT find_function(ITypeInfo* info, DISPID member, WORD flags, FuncDescHolder& found) {
-    TYPEATTR* attributes = nullptr;
-    HRESULT hr = info->GetTypeAttr(&attributes);
-    if (FAILED(hr)) {
-        return hr;
-    }
-    const UINT count = attributes->cFuncs;
-    info->ReleaseTypeAttr(attributes);
-    for (UINT index = 0; index < count; ++index) {
-        hr = info->GetFuncDesc(index, found.put());
-        if (FAILED(hr)) {
-            return hr;
-        }
-        if (found.get()->memid == member && kind_matches(found.get()->invkind, flags)) {
-            return S_OK;
-        }
-    }
-    found.reset();
-    return DISP_E_MEMBERNOTFOUND;
 }
 
 // The VARIANT type a parameter is declared with, and whether it is passed by
@@ -354,9 +308,61 @@ HRESULT load_type_info(REFIID iid, tarn::com_ptr<ITypeInfo>& client_view,
     }
 }
 
-HRESULT invoke_with_conversion(ITypeInfo* info, void* instance, DISPID member, WORD flags,
-                               DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
-                               UINT* argument_error) noexcept {
+FunctionTable::~FunctionTable() {
+    for (FUNCDESC* function : functions_) {
+        info_->ReleaseFuncDesc(function);
+    }
+}
+
+HRESULT FunctionTable::load(ITypeInfo* info) noexcept {
+    std::vector<FUNCDESC*> functions;
+    const auto release_all = [&] {
+        for (FUNCDESC* function : functions) {
+            info->ReleaseFuncDesc(function);
+        }
+    };
+    try {
+        TYPEATTR* attributes = nullptr;
+        HRESULT hr = info->GetTypeAttr(&attributes);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        const UINT count = attributes->cFuncs;
+        info->ReleaseTypeAttr(attributes);
+        functions.reserve(count);
+        // By index, not GetFuncIndexOfMemId: Wine's indexes for that do not
+        // agree with GetFuncDesc.
+        for (UINT index = 0; index < count; ++index) {
+            FUNCDESC* function = nullptr;
+            hr = info->GetFuncDesc(index, &function);
+            if (FAILED(hr)) {
+                release_all();
+                return hr;
+            }
+            functions.push_back(function);
+        }
+    } catch (const std::bad_alloc&) {
+        release_all();
+        return E_OUTOFMEMORY;
+    }
+    info->AddRef();
+    info_ = tarn::com_ptr<ITypeInfo>::attach(info);
+    functions_ = std::move(functions);
+    return S_OK;
+}
+
+const FUNCDESC* FunctionTable::find(DISPID member, WORD flags) const {
+    for (const FUNCDESC* function : functions_) {
+        if (function->memid == member && kind_matches(function->invkind, flags)) {
+            return function;
+        }
+    }
+    return nullptr;
+}
+
+HRESULT invoke_with_conversion(const FunctionTable& functions, void* instance, DISPID member,
+                               WORD flags, DISPPARAMS* params, VARIANT* result,
+                               EXCEPINFO* exception, UINT* argument_error) noexcept {
     try {
         DISPPARAMS no_arguments{nullptr, nullptr, 0, 0};
         if (params == nullptr) {
@@ -366,12 +372,13 @@ HRESULT invoke_with_conversion(ITypeInfo* info, void* instance, DISPID member, W
             params->cNamedArgs > params->cArgs) {
             return E_INVALIDARG;
         }
-        FuncDescHolder function(info);
-        HRESULT hr = find_function(info, member, flags, function);
-        if (FAILED(hr)) {
-            return hr;
+        const FUNCDESC* function = functions.find(member, flags);
+        if (function == nullptr) {
+            return DISP_E_MEMBERNOTFOUND;
         }
-        const FUNCDESC& desc = *function.get();
+        const FUNCDESC& desc = *function;
+        ITypeInfo* info = functions.info();
+        HRESULT hr = S_OK;
         const bool put =
             desc.invkind == INVOKE_PROPERTYPUT || desc.invkind == INVOKE_PROPERTYPUTREF;
         if (params->cNamedArgs > 0) {

@@ -13,6 +13,8 @@
 #include <oaidl.h>
 #include <windows.h>
 
+#include <vector>
+
 namespace drafthand::win {
 
 // The interface's type information from our own embedded type library: the
@@ -20,9 +22,29 @@ namespace drafthand::win {
 HRESULT load_type_info(REFIID iid, tarn::com_ptr<ITypeInfo>& client_view,
                        tarn::com_ptr<ITypeInfo>& vtable_view);
 
-HRESULT invoke_with_conversion(ITypeInfo* vtable_view, void* instance, DISPID member, WORD flags,
-                               DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
-                               UINT* argument_error) noexcept;
+// The function descriptions of the vtable view, read once per object: a
+// late-bound call then finds its member without asking the type library.
+class FunctionTable {
+public:
+    FunctionTable() = default;
+    FunctionTable(const FunctionTable&) = delete;
+    FunctionTable& operator=(const FunctionTable&) = delete;
+    ~FunctionTable();
+
+    HRESULT load(ITypeInfo* vtable_view) noexcept;
+    bool loaded() const { return static_cast<bool>(info_); }
+    ITypeInfo* info() const { return info_.get(); }
+    // nullptr when no function has that id for that kind of call.
+    const FUNCDESC* find(DISPID member, WORD flags) const;
+
+private:
+    tarn::com_ptr<ITypeInfo> info_;
+    std::vector<FUNCDESC*> functions_; // released through info_
+};
+
+HRESULT invoke_with_conversion(const FunctionTable& functions, void* instance, DISPID member,
+                               WORD flags, DISPPARAMS* params, VARIANT* result,
+                               EXCEPINFO* exception, UINT* argument_error) noexcept;
 
 namespace detail {
 // Converts a client's argument (possibly by reference) to a declared type;
@@ -97,8 +119,8 @@ public:
         if (FAILED(hr)) {
             return hr;
         }
-        return invoke_with_conversion(vtable_view_.get(), static_cast<Interface*>(this), member,
-                                      flags, params, result, exception, argument_error);
+        return invoke_with_conversion(functions_, static_cast<Interface*>(this), member, flags,
+                                      params, result, exception, argument_error);
     }
 
 protected:
@@ -114,15 +136,17 @@ protected:
 
 private:
     HRESULT ensure_type_info() noexcept {
-        if (vtable_view_) {
+        if (functions_.loaded()) {
             return S_OK;
         }
-        return load_type_info(*kIid, client_view_, vtable_view_);
+        tarn::com_ptr<ITypeInfo> vtable_view;
+        const HRESULT hr = load_type_info(*kIid, client_view_, vtable_view);
+        return FAILED(hr) ? hr : functions_.load(vtable_view.get());
     }
 
     LONG references_ = 1;
     tarn::com_ptr<ITypeInfo> client_view_;
-    tarn::com_ptr<ITypeInfo> vtable_view_;
+    FunctionTable functions_;
 };
 
 // Runs a COM method body; nothing thrown gets past it.

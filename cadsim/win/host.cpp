@@ -117,7 +117,7 @@ std::wstring keys_from_ansi(std::string_view bytes) {
     return keys;
 }
 
-size_t copy_live_text(const std::string& text, char* buffer, size_t size) {
+size_t copy_live_text(std::string_view text, char* buffer, size_t size) {
     if (buffer == nullptr || size == 0) {
         return 0;
     }
@@ -365,10 +365,10 @@ LRESULT Host::command_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
 LRESULT Host::history_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_GETTEXTLENGTH:
-        return static_cast<LRESULT>(history_ansi_.size());
+        return static_cast<LRESULT>(history_ansi_.text().size());
     case WM_GETTEXT:
         return static_cast<LRESULT>(
-            copy_live_text(history_ansi_, reinterpret_cast<char*>(lparam), wparam));
+            copy_live_text(history_ansi_.text(), reinterpret_cast<char*>(lparam), wparam));
     case WM_PAINT: {
         PAINTSTRUCT paint{};
         HDC dc = ::BeginPaint(hwnd, &paint);
@@ -439,7 +439,14 @@ void Host::on_timer(UINT_PTR id) {
 
 void Host::sync_texts() {
     command_ansi_ = tarn::to_ansi(engine_.command_line());
-    history_ansi_ = tarn::to_ansi(engine_.history_text());
+    // Only the lines added since the last sync are converted.
+    const auto& lines = engine_.history_lines();
+    const auto added = static_cast<size_t>(
+        std::min<uint64_t>(engine_.history_added() - history_seen_, lines.size()));
+    for (size_t i = lines.size() - added; i < lines.size(); ++i) {
+        history_ansi_.push(tarn::to_ansi(lines[i]));
+    }
+    history_seen_ = engine_.history_added();
 }
 
 void Host::sync() {

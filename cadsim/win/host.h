@@ -4,6 +4,7 @@
 #pragma once
 
 #include "cadsim/engine.h"
+#include "cadsim/joined_lines.h"
 #include "cadsim/options.h"
 #include "tarn/unique.h"
 
@@ -64,7 +65,8 @@ private:
     Options options_;
     Engine engine_;
     std::string command_ansi_;
-    std::string history_ansi_;
+    JoinedLines history_ansi_{kMaxHistoryLines};
+    uint64_t history_seen_ = 0; // the engine's history_added() at the last sync
 
     // Both top-level windows are left to the end of the process once the
     // message loop has ended (see WM_CLOSE); the children go with their
@@ -94,6 +96,6 @@ std::wstring keys_from_ansi(std::string_view bytes);
 
 // WM_GETTEXT: at most size - 1 bytes and a NUL, never half a double-byte
 // character; returns the bytes copied.
-size_t copy_live_text(const std::string& text, char* buffer, size_t size);
+size_t copy_live_text(std::string_view text, char* buffer, size_t size);
 
 } // namespace cadsim::win

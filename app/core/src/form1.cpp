@@ -295,6 +295,10 @@ void Form1::Command5_Click() {
     cmb_s();
 }
 
+namespace {
+constexpr std::size_t kLinesBetweenPumps = 64;
+} // namespace
+
 void Form1::replay(LineReader& script) {
     // One message at most per draw, whatever the script's length: an AutoCAD
     // that stops answering ends the replay at once, and the lines it refuses
@@ -316,7 +320,10 @@ void Form1::replay(LineReader& script) {
     };
     std::wstring line;
     while (!close_pending_ && script.next_line(line)) {
-        ++lines;
+        // The window repaints, and can be closed, however long the script.
+        if (++lines % kLinesBetweenPumps == 0) {
+            services_.pump.pump_pending_messages();
+        }
         const std::optional<std::int32_t> result = post(line + kEnter);
         if (lost(result)) {
             stop(result, lines - 1 - refused);

@@ -332,6 +332,7 @@ void Engine::show_prompt(std::wstring prompt, State state) {
 
 void Engine::add_history(std::wstring line) {
     history_.push_back(std::move(line));
+    ++history_added_;
     while (history_.size() > kMaxHistoryLines) {
         history_.pop_front();
     }

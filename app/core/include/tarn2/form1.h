@@ -30,6 +30,7 @@ struct Services {
     AcadFactory& acad_factory;
     CurveLibrary& curves;
     ScriptFile& script;
+    MessagePump& pump;
 };
 
 class Form1 {

@@ -53,6 +53,14 @@ public:
     virtual void show(const std::wstring& text, std::uint32_t style) = 0;
 };
 
+// Lets the window handle its pending messages (repaint, close) during a long
+// run on its own thread.
+class MessagePump {
+public:
+    virtual ~MessagePump() = default;
+    virtual void pump_pending_messages() = 0;
+};
+
 // One export call of auto_tarn5: its number (1..7) and its arguments in order.
 struct CurveCall {
     int number = 0;

@@ -67,6 +67,9 @@ public:
     std::wstring command_line() const { return prompt_ + input_; }
     const std::wstring& prompt() const { return prompt_; }
     const std::deque<std::wstring>& history_lines() const { return history_; }
+    // Lines ever added to the history (also those dropped since): the last
+    // history_added() - n of history_lines() are new to one who saw n.
+    uint64_t history_added() const { return history_added_; }
     // Lines joined by CR LF, no line end after the last.
     std::wstring history_text() const;
     // Appends a line of its own (a note from the host) to the history.
@@ -135,6 +138,7 @@ private:
     bool drawing_changed_ = false;
     uint64_t drawing_revision_ = 0;
     uint64_t prompt_serial_ = 0;
+    uint64_t history_added_ = 0;
     uint64_t commands_completed_ = 0;
     std::optional<Screen> screen_request_;
 
