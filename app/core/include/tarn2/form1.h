@@ -74,6 +74,8 @@ private:
     void pick_into(ControlId x_box, ControlId y_box);
     void show(const std::wstring& text, std::uint32_t style);
     void show_failure(std::int32_t result);
+    // The component's description of a failure, or one made from its number.
+    std::wstring failure_text(std::int32_t result) const;
     std::optional<double> read(ControlId id) const;
     double value(ControlId id) const;
     void write(ControlId id, double value);
