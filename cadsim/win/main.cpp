@@ -29,7 +29,7 @@ std::vector<std::wstring> arguments() {
 
 // A GUI program has no console of its own: write to the standard handle it
 // was given, else to the console of whoever started it. False when there is
-// neither (started from Explorer or by ShellExecuteEx).
+// neither, as when started from Explorer.
 bool print(const std::wstring& text, DWORD which) {
     HANDLE out = ::GetStdHandle(which); // not ours: the process's standard handle
     if ((out == nullptr || out == INVALID_HANDLE_VALUE) && ::AttachConsole(ATTACH_PARENT_PROCESS)) {
