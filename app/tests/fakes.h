@@ -174,6 +174,9 @@ struct FakeCad {
     std::deque<std::int32_t> post_results;
     std::int32_t position_result = kResultTrue;
     double x = 12.5, y = -3.25, z = 0.0;
+    // The CAD program's command history and the result of reading it.
+    std::wstring history;
+    std::int32_t history_result = kResultTrue;
     std::wstring description = L"待機時間内に指定した応答がありませんでした。";
     std::int32_t last_time_out = 0;
     int acad_objects = 0;
@@ -219,6 +222,18 @@ public:
             z = cad_.z;
         }
         return cad_.position_result;
+    }
+    // Like the component: the last error is replaced by this call's own.
+    std::int32_t GetHistory(std::wstring& text, const std::wstring& match) override {
+        log_.push_back(L"GetHistory " + match);
+        if (cad_.history_result != kResultTrue) {
+            cad_.description = L"AutoCADが起動していないか、応答がありません。";
+            return cad_.history_result;
+        }
+        cad_.description.clear();
+        const std::size_t at = cad_.history.rfind(match);
+        text = at == std::wstring::npos ? std::wstring() : cad_.history.substr(at);
+        return kResultTrue;
     }
     void Terminate() override {
         log_.push_back(L"Terminate");

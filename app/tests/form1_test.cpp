@@ -14,6 +14,7 @@ using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
 
+constexpr std::int32_t kLinkFailed = static_cast<std::int32_t>(0x80040270u);
 constexpr ControlId kButtonIds[] = {kCommand1, kCommand2, kCommand3, kCommand4, kCommand5};
 
 void expect_buttons_enabled(const FormView& view) {
@@ -646,21 +647,37 @@ TEST(Pick, EachButtonFillsItsOwnBoxes) {
 }
 
 TEST(Pick, CancelledOrFailedPickKeepsTheBoxes) {
+    const std::wstring no_point = L"指定した点の座標値を取得することができませんでした。";
+    const std::wstring cancelled = L"ユーザによってキャンセルされました。";
+    const std::wstring before = L"ｺﾏﾝﾄﾞ: *キャンセル*\r\nｺﾏﾝﾄﾞ: _id\r\n";
     struct Case {
         std::int32_t result;
+        std::wstring history;
+        std::int32_t history_result;
         std::wstring text;
         std::uint32_t style;
     };
     const Case cases[] = {
-        {kCancelByUser, L"ユーザによってキャンセルされました。", kStyleInformation},
-        {static_cast<std::int32_t>(0x80040271u),
-         L"指定した点の座標値を取得することができませんでした。", kStyleExclamation},
+        {kCancelByUser, L"", kResultTrue, cancelled, kStyleInformation},
+        // Esc in the CAD program at the point prompt.
+        {kCommandFailed, before + L"点を指定: *キャンセル*\r\nｺﾏﾝﾄﾞ: ", kResultTrue, cancelled,
+         kStyleInformation},
+        // Enter alone: no point, no cancel after the last point prompt.
+        {kCommandFailed, before + L"点を指定: \r\nｺﾏﾝﾄﾞ: ", kResultTrue, no_point,
+         kStyleExclamation},
+        {kCommandFailed, before + L"点を指定: *キャンセル*", kLinkFailed, no_point,
+         kStyleExclamation},
+        // Only a failed read of the point is looked into.
+        {kLinkFailed, before + L"点を指定: *キャンセル*", kResultTrue, no_point, kStyleExclamation},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.history);
         Rig rig;
         rig.cad.full_running = true;
         rig.cad.position_result = c.result;
-        rig.cad.description = L"指定した点の座標値を取得することができませんでした。";
+        rig.cad.history = c.history;
+        rig.cad.history_result = c.history_result;
+        rig.cad.description = no_point;
         rig.form.Command3_Click();
         EXPECT_EQ(rig.view.text(kX2), L"30");
         EXPECT_EQ(rig.view.text(kY2), L"0");

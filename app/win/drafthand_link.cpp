@@ -70,6 +70,16 @@ public:
         const HRESULT hr = control_->GetPosition(&x, &y, &z, &result);
         return failure_->result(L"GetPosition", hr, result);
     }
+    std::int32_t GetHistory(std::wstring& text, const std::wstring& match) override {
+        tarn::unique_bstr history;
+        const tarn::unique_bstr match_text = to_bstr(match);
+        LONG result = 0;
+        const HRESULT hr = control_->GetHistory(history.put(), match_text.get(), &result);
+        if (SUCCEEDED(hr) && result == -1) {
+            text.assign(history.get() ? history.get() : L"", SysStringLen(history.get()));
+        }
+        return failure_->result(L"GetHistory", hr, result);
+    }
     void Terminate() override { failure_->note(L"Terminate", control_->Terminate()); }
 
 private:

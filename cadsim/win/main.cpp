@@ -28,27 +28,35 @@ std::vector<std::wstring> arguments() {
 }
 
 // A GUI program has no console of its own: write to the standard handle it
-// was given, else to the console of whoever started it, else show a box.
-void report(const std::wstring& text, bool error) {
-    const DWORD which = error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE;
+// was given, else to the console of whoever started it. False when there is
+// neither, as when started from Explorer.
+bool print(const std::wstring& text, DWORD which) {
     HANDLE out = ::GetStdHandle(which); // not ours: the process's standard handle
     if ((out == nullptr || out == INVALID_HANDLE_VALUE) && ::AttachConsole(ATTACH_PARENT_PROCESS)) {
         out = ::GetStdHandle(which);
     }
-    if (out != nullptr && out != INVALID_HANDLE_VALUE) {
-        DWORD mode = 0;
-        DWORD written = 0;
-        if (::GetConsoleMode(out, &mode)) {
-            ::WriteConsoleW(out, text.c_str(), static_cast<DWORD>(text.size()), &written, nullptr);
-            return;
-        }
-        const std::string bytes = tarn::to_ansi(text);
-        if (::WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
-            return;
-        }
+    if (out == nullptr || out == INVALID_HANDLE_VALUE) {
+        return false;
     }
-    ::MessageBoxW(nullptr, text.c_str(), L"cadsim",
-                  MB_OK | (error ? MB_ICONEXCLAMATION : MB_ICONINFORMATION));
+    DWORD mode = 0;
+    DWORD written = 0;
+    if (::GetConsoleMode(out, &mode)) {
+        return ::WriteConsoleW(out, text.c_str(), static_cast<DWORD>(text.size()), &written,
+                               nullptr) != 0;
+    }
+    const std::string bytes = tarn::to_ansi(text);
+    return ::WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) != 0;
+}
+
+// An error on stderr. With nowhere to print, a box says it and that cadsim
+// ends when the box is closed, so that nobody takes it for the program.
+int fail(const std::wstring& message, int exit_code) {
+    if (!print(L"cadsim: " + message + L"\n", STD_ERROR_HANDLE)) {
+        const std::wstring text =
+            message + L"\n\ncadsim を終了します (終了コード " + std::to_wstring(exit_code) + L")。";
+        ::MessageBoxW(nullptr, text.c_str(), L"cadsim", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+    }
+    return exit_code;
 }
 
 } // namespace
@@ -57,11 +65,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     try {
         const auto parsed = cadsim::parse_options(arguments());
         if (!parsed.error.empty()) {
-            report(L"cadsim: " + parsed.error + L"\n", true);
-            return 2;
+            return fail(parsed.error, 2);
         }
         if (parsed.options.help) {
-            report(cadsim::usage_text(), false);
+            const std::wstring usage = cadsim::usage_text();
+            if (!print(usage, STD_OUTPUT_HANDLE)) {
+                ::MessageBoxW(nullptr, usage.c_str(), L"cadsim",
+                              MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
+            }
             return 0;
         }
         if (parsed.options.startup_delay_ms > 0) {
@@ -71,8 +82,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
         }
         cadsim::win::Host host(instance, parsed.options);
         if (!host.create()) {
-            report(L"cadsim: ウィンドウを作成できませんでした。\n", true);
-            return 1;
+            return fail(L"ウィンドウを作成できませんでした。", 1);
         }
         return host.run();
     } catch (...) {

@@ -37,6 +37,15 @@ std::int32_t search(std::unique_ptr<Acad>& acad, AcadFactory& factory,
     return acad->Search();
 }
 
+// Whether the CAD program shows its cancel mark after the last point prompt.
+bool cancelled_in_cad(AcadControl& control) {
+    std::wstring history;
+    if (control.GetHistory(history, L"点を指定: ") != kResultTrue) {
+        return false;
+    }
+    return history.find(L"*キャンセル*") != std::wstring::npos;
+}
+
 } // namespace
 
 std::wstring pick_command(const std::wstring& keta) {
@@ -422,7 +431,17 @@ bool Form1::PickPoint() {
     waiting_control_ = control.get();
     const std::int32_t result = control->GetPosition(m_X, m_Y, m_Z);
     waiting_control_ = nullptr;
-    if (result != kResultTrue) {
+    if (result == kCommandFailed) {
+        // A pick cancelled in the CAD program leaves a history without
+        // coordinates, which GetPosition reports as a failure. Its text is
+        // taken first: reading the history clears the component's last error.
+        const std::wstring text = failure_text(result);
+        if (cancelled_in_cad(*control)) {
+            show(kMsgCancelled, kStyleInformation);
+        } else {
+            show(text, kStyleExclamation);
+        }
+    } else if (result != kResultTrue) {
         show_failure(result);
     }
     control->put_CommandTimeOut(kAfterPickTimeOut);

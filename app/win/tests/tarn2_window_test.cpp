@@ -671,6 +671,37 @@ TEST_F(Tarn2WithCad, PressesDuringAPickAreRefusedAndClosingEndsTheWait) {
     process_.reset();
 }
 
+TEST_F(Tarn2WithCad, EscAtThePointPromptIsACancelledPick) {
+    start_cad(L"lt", L""); // nobody answers the point prompt
+    fill_points();
+    press(kCommand1);
+    const HWND cad = FindWindowW(nullptr, L"AutoCAD LT - [Drawing1.dwg]");
+    std::vector<HWND> windows;
+    EnumChildWindows(FindWindowW(nullptr, L"AutoCAD LT ﾃｷｽﾄ"), collect_children,
+                     reinterpret_cast<LPARAM>(&windows));
+    HWND command_line = nullptr;
+    for (HWND window : windows) {
+        if (class_of(window) == L"CadsimCommandLine") {
+            command_line = window;
+        }
+    }
+    ASSERT_NE(command_line, nullptr);
+    ASSERT_TRUE(wait_until([&] { return window_text(command_line) == L"点を指定: "; }));
+
+    char escape[] = "\x03";
+    COPYDATASTRUCT data = {1, sizeof escape, escape};
+    DWORD_PTR taken = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(cad, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                                    SMTO_ABORTIFHUNG, kMessageTimeOut, &taken));
+    const HWND box = message_box();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(message_text(box), kMsgCancelled);
+    answer(box);
+    EXPECT_EQ(text(kX0), L"10");
+    EXPECT_EQ(text(kY0), L"20");
+    EXPECT_TRUE(buttons_enabled());
+}
+
 TEST_F(Tarn2WithCad, EveryDrawingTabLandsInAutoCadLt) {
     start_cad(L"lt", L"");
     fill_points();

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -206,17 +207,42 @@ TEST_F(TypeLibrary, ControlSlotsInOrder) {
     expect_slots(IID__Control, kControlSlots);
 }
 
-TEST_F(TypeLibrary, ParametersDefaultsAndHelpStrings) {
-    EXPECT_EQ(parameter_names(IID__Acad, 0x60030020),
-              (std::vector<std::wstring>{L"Execute", L"PathName", L"Parameter", L"hWnd",
-                                         L"ExecuteMode"}));
-    EXPECT_EQ(parameter_names(IID__Control, 0x6003000A),
-              (std::vector<std::wstring>{L"GetHistory", L"HistoryText", L"MatchString"}));
-    EXPECT_EQ(parameter_names(IID__Control, 0x6003000D),
-              (std::vector<std::wstring>{L"GetPosition", L"X", L"Y", L"Z"}));
-    EXPECT_EQ(parameter_names(IID__Control, 0x6003000E),
-              (std::vector<std::wstring>{L"RunScript", L"PathName", L"UserVariable"}));
+// The parameters of every member that has any, as the interface tables spell
+// them. A type library keeps one spelling per name whatever the case, so a
+// stray "value" elsewhere would show here as a lower-case "Value".
+const std::map<std::wstring, std::vector<std::wstring>> kParameters = {
+    {L"Execute", {L"PathName", L"Parameter", L"hWnd", L"ExecuteMode"}},
+    {L"PostCommand", {L"AcadCommand"}},
+    {L"SendCommand", {L"AcadCommand", L"CommandPrompt"}},
+    {L"GetPrompt", {L"CommandPrompt"}},
+    {L"WaitPrompt", {L"CommandPrompt"}},
+    {L"GetHistory", {L"HistoryText", L"MatchString"}},
+    {L"GetVariable", {L"SystemVariable", L"Value"}},
+    {L"SetVariable", {L"SystemVariable", L"Value"}},
+    {L"GetPosition", {L"X", L"Y", L"Z"}},
+    {L"RunScript", {L"PathName", L"UserVariable"}},
+    {L"ShowMessage", {L"Message", L"Button", L"Title"}},
+};
 
+TEST_F(TypeLibrary, EveryMemberAndParameterKeepsItsSpelling) {
+    for (const auto* table : {&kAcadSlots, &kControlSlots}) {
+        const IID& iid = table == &kAcadSlots ? IID__Acad : IID__Control;
+        for (const Slot& slot : *table) {
+            if (slot.kind == kPut) {
+                continue; // same identifier as its get
+            }
+            std::vector<std::wstring> expected = {slot.name};
+            const auto parameters = kParameters.find(slot.name);
+            if (parameters != kParameters.end()) {
+                expected.insert(expected.end(), parameters->second.begin(),
+                                parameters->second.end());
+            }
+            EXPECT_EQ(parameter_names(iid, slot.id), expected);
+        }
+    }
+}
+
+TEST_F(TypeLibrary, DefaultsAndHelpStrings) {
     EXPECT_EQ(default_of(IID__Control, 0x60030007, 1), L"ｺﾏﾝﾄﾞ: ");
     EXPECT_EQ(default_of(IID__Control, 0x60030009, 0), L"ｺﾏﾝﾄﾞ: ");
     EXPECT_EQ(default_of(IID__Control, 0x6003000A, 1), L"");

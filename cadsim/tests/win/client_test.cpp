@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h.
+#include <shellapi.h>
 
 #include <chrono>
 #include <cstdio>
@@ -216,6 +218,64 @@ private:
 };
 
 const std::string kIdle = "\xBA\xCF\xDD\xC4\xDE: "; // "ｺﾏﾝﾄﾞ: " in code page 932
+
+// Started as Explorer starts it: by ShellExecuteEx, which passes no standard
+// handles, from a program without a console (this one, under the Wine
+// runner). With nowhere to print, the text shows in a box titled "cadsim",
+// and the program ends with its status once the box is closed.
+TEST(CadsimOptions, WithoutAConsoleTheTextShowsInABox) {
+    const struct {
+        const wchar_t* options;
+        std::vector<std::wstring> shown;
+        DWORD code;
+    } cases[] = {{L"--no-such-option", {L"--no-such-option", L"(終了コード 2)"}, 2},
+                 {L"--help", {L"--exit-after-commands"}, 0}};
+    const std::wstring program = module_folder() + L"cadsim.exe";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ansi(c.options));
+        SHELLEXECUTEINFOW info = {};
+        info.cbSize = sizeof info;
+        info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+        info.lpVerb = L"open";
+        info.lpFile = program.c_str();
+        info.lpParameters = c.options;
+        info.nShow = SW_SHOWNORMAL;
+        ASSERT_TRUE(::ShellExecuteExW(&info));
+        const tarn::unique_handle process(info.hProcess);
+        const DWORD id = ::GetProcessId(process.get());
+        WindowInfo box;
+        const bool shown = eventually(
+            [&] {
+                for (const auto& w : top_windows()) {
+                    if (w.process == id && w.class_name == "#32770" && ::IsWindowVisible(w.hwnd)) {
+                        box = w;
+                        return true;
+                    }
+                }
+                return false;
+            },
+            10s);
+        if (!shown) {
+            ::TerminateProcess(process.get(), 99);
+            ADD_FAILURE() << "no box";
+            continue;
+        }
+        EXPECT_EQ(box.caption, "cadsim");
+        std::string said;
+        for (const auto& w : child_windows(box.hwnd)) {
+            said += w.class_name == "Static" ? w.caption : "";
+        }
+        for (const std::wstring& text : c.shown) {
+            EXPECT_NE(said.find(ansi(text)), std::string::npos) << ansi(text);
+        }
+        EXPECT_EQ(::WaitForSingleObject(process.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+        ::PostMessageW(box.hwnd, WM_COMMAND, IDOK, 0);
+        ASSERT_EQ(::WaitForSingleObject(process.get(), 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+        DWORD code = 99;
+        ::GetExitCodeProcess(process.get(), &code);
+        EXPECT_EQ(code, c.code);
+    }
+}
 
 TEST(CadsimWindows, FourWindowsOfOneProcessByCaption) {
     ASSERT_EQ(::GetACP(), 932u);

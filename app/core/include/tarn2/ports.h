@@ -108,6 +108,9 @@ public:
     virtual std::int32_t PostCommand(const std::wstring& command) = 0;
     virtual std::int32_t Active() = 0;
     virtual std::int32_t GetPosition(double& x, double& y, double& z) = 0;
+    // The history from the last occurrence of match on (empty when it does
+    // not occur). Clears the component's last error.
+    virtual std::int32_t GetHistory(std::wstring& text, const std::wstring& match) = 0;
     // Ends a running wait early (it then answers CancelByUser).
     virtual void Terminate() = 0;
 };
@@ -140,5 +143,7 @@ inline constexpr std::int32_t kResultTrue = -1;
 inline constexpr std::int32_t kCancelByUser = static_cast<std::int32_t>(0x80040201u);
 // AutoCAD's windows are gone or do not answer.
 inline constexpr std::int32_t kLinkFailed = static_cast<std::int32_t>(0x80040270u);
+// AutoCAD refused a command, or an answer could not be read.
+inline constexpr std::int32_t kCommandFailed = static_cast<std::int32_t>(0x80040271u);
 
 } // namespace tarn::app
