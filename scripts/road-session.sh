@@ -1,14 +1,22 @@
 #!/usr/bin/env bash
 # The part of scripts/road.sh that runs inside the Wine runner (display,
 # prefix and locale set): BIN_DIR OUT_DIR SHOW
+#
+# TARN_ROAD_APP_DIR: run tarn2.exe from this folder instead of BIN_DIR (an
+# installed copy); TARN_ROAD_REGISTER=0: Drafthand is registered already
+# (by a package), so the road neither registers nor unregisters it.
 set -uo pipefail
 bin="$1"
 out="$2"
 show="$3"
+app="${TARN_ROAD_APP_DIR:-$bin}"
+register="${TARN_ROAD_REGISTER:-1}"
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 
-"$TARN_WINE" regsvr32.exe /s "$(windows_path "$bin/Drafthand.dll")" ||
-    { echo "road: registering Drafthand.dll failed" >&2; exit 1; }
+if [[ "$register" == 1 ]]; then
+    "$TARN_WINE" regsvr32.exe /s "$(windows_path "$bin/Drafthand.dll")" ||
+        { echo "road: registering Drafthand.dll failed" >&2; exit 1; }
+fi
 
 # KA, KE (the 50 m point of the clothoid A = 100 from KA) and a side point
 # below the chord: the CAD program answers tarn2's three picks with them.
@@ -17,19 +25,34 @@ mkdir -p "$out"
 cd "$out" # tarn2 and the curve library share auto_temp.txt here
 "$TARN_WINE" "$bin/cadsim.exe" --dxf "$(windows_path "$out/road.dxf")" --pick "$picks" &
 cadsim=$!
-"$TARN_WINE" "$bin/tarn2.exe" &
+"$TARN_WINE" "$app/tarn2.exe" &
 tarn2=$!
 
 "$TARN_WINE" "$bin/road_driver.exe" | tee "$out/road.log"
 rc=${PIPESTATUS[0]}
 sleep 1 # the last repaint
 import -window root "$out/road.png" || echo "road: no screenshot" >&2
+# Each program's window cut out of the screenshot, as a person sees it (a
+# window photographed alone would show black where tarn2 lies above it).
+shoot_window() { # caption, file
+    local geometry
+    geometry=$(xwininfo -name "$1" 2>/dev/null | awk '
+        /Absolute upper-left X:/ { x = $4 } /Absolute upper-left Y:/ { y = $4 }
+        /Width:/ { w = $2 } /Height:/ { h = $2 }
+        END { if (w) printf "%dx%d+%d+%d", w, h, x, y }')
+    [[ -n "$geometry" ]] && convert "$out/road.png" -crop "$geometry" +repage "$2" ||
+        echo "road: no picture of \"$1\"" >&2
+}
+shoot_window tarn2 "$out/road-tarn2.png"
+shoot_window "AutoCAD LT - [Drawing1.dwg]" "$out/road-cad.png"
 
 if [[ "$show" == 1 ]]; then
     echo "road: cadsim and tarn2 are left open on $DISPLAY"
 else
     kill "$tarn2" "$cadsim" 2>/dev/null
-    "$TARN_WINE" regsvr32.exe /s /u "$(windows_path "$bin/Drafthand.dll")" || true
+    if [[ "$register" == 1 ]]; then
+        "$TARN_WINE" regsvr32.exe /s /u "$(windows_path "$bin/Drafthand.dll")" || true
+    fi
 fi
 
 # What the drawing holds, read back with a real DXF reader; the road draws two

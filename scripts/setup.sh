@@ -7,6 +7,7 @@ packages=(
     cmake g++ make googletest libgtest-dev libgmock-dev libbenchmark-dev clang-format
     mingw-w64 mingw-w64-tools libwine-dev wine wine64 wine32:i386
     xvfb xauth x11-utils imagemagick locales python3 python3-ezdxf procps psmisc
+    wixl msitools zip
     fonts-ipafont-gothic
 )
 
