@@ -44,7 +44,8 @@ measure() { # name, command...
     local name="$1"
     shift
     local output
-    output=$("$@" 2>&1 | tr -d '\r')
+    # A crashed Wine program waits for its debugger: never for long here.
+    output=$(timeout 300 "$@" 2>&1 | tr -d '\r')
     echo "$output" >>"$work/bench.log"
     local line
     line=$(grep -m1 '^RESULT ' <<<"$output")
@@ -84,7 +85,7 @@ stop_background
 echo "(4) Drafthand PostCommand from VBScript" >&2
 # Into a file, not a pipe: cscript's children may inherit the output.
 start_cadsim "$work/vbs.dxf" &&
-    measure vbscript bash -c '"$1" cscript.exe //nologo "$2" "$3" >"$4" 2>&1; cat "$4"' _ \
+    measure vbscript bash -c 'timeout 240 "$1" cscript.exe //nologo "$2" "$3" >"$4" 2>&1; cat "$4"' _ \
         "$TARN_WINE" "$(windows_path "$post_vbs")" "$inputs" "$work/cscript.out"
 stop_background
 

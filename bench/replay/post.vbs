@@ -2,7 +2,7 @@
 ' every script engine calls it) against a running cadsim.exe: one polyline
 ' of N vertices. Prints "RESULT <inputs> <seconds>".
 Option Explicit
-Dim n, acad, ctl, i, r, commands(), started, seconds, failed
+Dim n, acad, ctl, i, r, commands, started, seconds, failed
 n = 3000
 If WScript.Arguments.Count > 0 Then n = CLng(WScript.Arguments(0))
 
@@ -18,7 +18,8 @@ If r <> -1 Then
 End If
 Set ctl = acad.Control
 
-' Built before the clock starts, in the curve library's number format.
+' Built before the clock starts, in the curve library's number format. (Wine's
+' VBScript fails on ReDim of an array declared with Dim x().)
 ReDim commands(n - 1)
 For i = 0 To n - 1
     commands(i) = "1.0" & Right("00000000000000" & i, 14) & "e+01,2.000000000000000e+01^M"
