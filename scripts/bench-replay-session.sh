@@ -59,6 +59,20 @@ measure() { # name, command...
     grep -E "^(MEMORY|VERTICES) " <<<"$output" >>"$work/extra.txt"
 }
 
+# A figure counts only when cadsim took every input: the polyline it ended
+# holds them all.
+check_drawn() { # dxf, vertices
+    local count=0
+    for _ in $(seq 1 300); do
+        count=$(tr -d '\r' <"$1" 2>/dev/null | grep -c '^VERTEX$')
+        [[ "$count" == "$2" ]] && return 0
+        sleep 0.1
+    done
+    echo "bench-replay: $(basename "$1" .dxf): the DXF holds $count of $2 vertices" >&2
+    failed=1
+    return 1
+}
+
 "$TARN_WINE" regsvr32.exe /s "$(windows_path "$bin/Drafthand.dll")" ||
     { echo "bench-replay: registering Drafthand.dll failed" >&2; exit 1; }
 : >"$work/extra.txt"
@@ -71,22 +85,26 @@ stop_background
 
 echo "(2) cadsim, WM_COPYDATA" >&2
 start_cadsim "$work/send.dxf" &&
-    measure cadsim "$TARN_WINE" "$bin/replay_bench.exe" send --class CadsimMain --inputs "$inputs"
+    measure cadsim "$TARN_WINE" "$bin/replay_bench.exe" send --class CadsimMain --inputs "$inputs" &&
+    check_drawn "$work/send.dxf" "$inputs"
 stop_background
 
 echo "(3) Drafthand PostCommand from C++, early and late bound" >&2
 start_cadsim "$work/early.dxf" &&
-    measure early "$TARN_WINE" "$bin/replay_bench.exe" early --inputs "$inputs"
+    measure early "$TARN_WINE" "$bin/replay_bench.exe" early --inputs "$inputs" &&
+    check_drawn "$work/early.dxf" "$inputs"
 stop_background
 start_cadsim "$work/late.dxf" &&
-    measure late "$TARN_WINE" "$bin/replay_bench.exe" late --inputs "$inputs"
+    measure late "$TARN_WINE" "$bin/replay_bench.exe" late --inputs "$inputs" &&
+    check_drawn "$work/late.dxf" "$inputs"
 stop_background
 
 echo "(4) Drafthand PostCommand from VBScript" >&2
 # Into a file, not a pipe: cscript's children may inherit the output.
 start_cadsim "$work/vbs.dxf" &&
     measure vbscript bash -c 'timeout 240 "$1" cscript.exe //nologo "$2" "$3" >"$4" 2>&1; cat "$4"' _ \
-        "$TARN_WINE" "$(windows_path "$post_vbs")" "$inputs" "$work/cscript.out"
+        "$TARN_WINE" "$(windows_path "$post_vbs")" "$inputs" "$work/cscript.out" &&
+    check_drawn "$work/vbs.dxf" "$inputs"
 stop_background
 
 echo "(5) tarn2 draws a centre line" >&2

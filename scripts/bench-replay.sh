@@ -10,11 +10,11 @@
 #
 #   scripts/bench-replay.sh [--inputs N] [--pitch P]
 #
-# --inputs: vertices typed in (1)-(4) (default 3000); --pitch: the pitch in
+# --inputs: vertices typed in (1)-(4) (default 2000); --pitch: the pitch in
 # metres of the 50 m centre line of (5) (default 0.005: 10,001 vertices).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-inputs=3000
+inputs=2000
 pitch=0.005
 while [[ $# -gt 0 ]]; do
     case "$1" in
