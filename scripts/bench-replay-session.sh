@@ -11,7 +11,6 @@ windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 
 results="$work/results.txt"
 : >"$results"
-memory=""
 failed=0
 background=""
 
@@ -111,7 +110,7 @@ echo "(5) tarn2 draws a centre line" >&2
 mkdir -p "$work/draw"
 (
     cd "$work/draw" # tarn2 and the curve library share auto_temp.txt here
-    start_cadsim "$work/draw/draw.dxf" || exit 1
+    start_cadsim "$work/draw/draw.dxf" || { stop_background; exit 1; }
     "$TARN_WINE" "$bin/tarn2.exe" &
     background="$background $!"
     measure tarn2 "$TARN_WINE" "$bin/replay_bench.exe" draw --pitch "$pitch" \
