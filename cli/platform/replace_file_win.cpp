@@ -1,0 +1,13 @@
+// rename() of the C runtime refuses an existing target on Windows.
+#include "output_files.h"
+
+#include <windows.h>
+
+namespace tarn_cli {
+
+bool replace_file(const std::string& from, const std::string& to) {
+    return MoveFileExA(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+} // namespace tarn_cli
