@@ -261,6 +261,12 @@ int main(int argc, char** argv) {
     elements->add_option("--angle", o.angle, "tangent angle at the end (rad)");
 
     try {
+        // CLI11 would only say that a subcommand is missing.
+        const auto named = app.get_subcommands(
+            [&](const CLI::App* sub) { return argc > 1 && sub->check_name(argv[1]); });
+        if (argc > 1 && argv[1][0] != '-' && named.empty()) {
+            throw UsageError{std::string("unknown command \"") + argv[1] + "\""};
+        }
         app.parse(argc, argv);
         for (auto& [sub, kind] : kinds) {
             if (sub->parsed()) {
