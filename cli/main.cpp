@@ -127,6 +127,14 @@ int run_construction(Options& o, Kind kind) {
     }
 
     std::vector<OutputFile> files;
+    const std::vector<const std::string*> paths = {&o.script, &o.dxf, &o.svg, &o.csv, &o.landxml};
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        for (std::size_t j = i + 1; j < paths.size(); ++j) {
+            if (!paths[i]->empty() && *paths[i] == *paths[j]) {
+                throw UsageError{"\"" + *paths[i] + "\" is named for two outputs"};
+            }
+        }
+    }
     if (!o.script.empty()) {
         files.push_back({o.script, true, [&](std::FILE* out) {
                              curvelib::write_script(result.construction(), out);
@@ -202,6 +210,7 @@ int run_elements(Options& o) {
 } // namespace
 
 int main(int argc, char** argv) {
+    prepare_console();
     CLI::App app{"tarn: clothoid constructions without a CAD program"};
     app.require_subcommand(1);
     Options o;

@@ -24,4 +24,7 @@ std::string write_all(const std::vector<OutputFile>& files);
 // Replaces `to` by `from` in one step (platform part).
 bool replace_file(const std::string& from, const std::string& to);
 
+// Lets the console show the UTF-8 that tarn prints (platform part).
+void prepare_console();
+
 } // namespace tarn_cli

@@ -238,6 +238,7 @@ class Errors(Base):
             (["centre", *CURVE, "--unit", "km"], 2, "--unit"),
             (["centre", *CURVE, "--pitch", "abc"], 2, "--pitch"),
             (["elements", "--a", "100", "--length", "50", "--radius", "200"], 2, "exactly one"),
+            (["centre", *CURVE, "--dxf", "x", "--svg", "x"], 2, "two outputs"),
             (["centre", *CURVE[:-1], "0"], 1, "refused (1)"),
             (["centre", "--ka", "0,0", "--ke", "0,0", "--side", "1,1", "--a", "100"], 1, "refused (1)"),
             (["normal", "--ka", "0,0", "--ke", "400,0", "--side", "1,1", "--a", "100"], 1, "refused (2)"),

@@ -335,6 +335,9 @@ Construction compute_centre_line_of_length(const ThreePoints& p, double a, doubl
 }
 
 void write_script(const Construction& c, std::FILE* out) {
+    if (c.result != TARN_OK || c.vertices.size() < 2) {
+        return; // a refused construction has no record
+    }
     CurveState state = c.state;
     state.polyline_started = 0;
     if (c.record == RecordKind::line) {

@@ -8,4 +8,6 @@ bool replace_file(const std::string& from, const std::string& to) {
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
+void prepare_console() {}
+
 } // namespace tarn_cli

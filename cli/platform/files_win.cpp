@@ -10,4 +10,10 @@ bool replace_file(const std::string& from, const std::string& to) {
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+// The console's code page would show the degree sign of the summary as two
+// wrong characters.
+void prepare_console() {
+    SetConsoleOutputCP(CP_UTF8);
+}
+
 } // namespace tarn_cli
