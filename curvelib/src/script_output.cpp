@@ -33,27 +33,24 @@ Point drawing_point(const CurveState& state, Point offset) {
 
 namespace {
 
-// Every number of the drawing script goes through here.
-void write_point(std::FILE* out, Point p) {
-    std::fprintf(out, "%.15le,%.15le", p.x, p.y);
+// Every number of the drawing script goes through here: the text before the
+// point, then x and y.
+void write_point(std::FILE* out, const char* before, Point p) {
+    std::fprintf(out, "%s%.15le,%.15le", before, p.x, p.y);
 }
 
 } // namespace
 
 void write_line(const CurveState& state, Point start, Point end, std::FILE* out) {
-    std::fputs("line\n", out);
-    write_point(out, drawing_point(state, start));
-    std::fputc('\n', out);
-    write_point(out, drawing_point(state, end));
+    write_point(out, "line\n", drawing_point(state, start));
+    write_point(out, "\n", drawing_point(state, end));
 }
 
 void write_polyline_vertex(CurveState& state, Point previous, Point vertex, std::FILE* out) {
     if (state.polyline_started == 0) {
-        std::fputs("pline\n", out);
-        write_point(out, drawing_point(state, previous));
+        write_point(out, "pline\n", drawing_point(state, previous));
     }
-    std::fputc('\n', out);
-    write_point(out, drawing_point(state, vertex));
+    write_point(out, "\n", drawing_point(state, vertex));
     state.polyline_started = 1;
 }
 
