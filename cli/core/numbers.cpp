@@ -40,6 +40,11 @@ std::string dms(double degrees, int second_decimals) {
     return text;
 }
 
+std::string direction_dms(double degrees, int second_decimals) {
+    const std::string text = dms(degrees, second_decimals);
+    return text.compare(0, 5, "360°") == 0 ? "0" + text.substr(3) : text;
+}
+
 double degrees_0_360(double radians) {
     double degrees = std::fmod(radians * 180.0 / 3.14159265358979323846, 360.0);
     if (degrees < 0) {

@@ -16,6 +16,9 @@ std::string exact(double value);
 // of a second ("7°09'43.10\""), rounded as a whole so that 59.995" carries.
 std::string dms(double degrees, int second_decimals);
 
+// A direction in [0, 360) degrees as dms; one that rounds up to 360 reads 0.
+std::string direction_dms(double degrees, int second_decimals);
+
 // Radians to degrees, reduced into [0, 360).
 double degrees_0_360(double radians);
 

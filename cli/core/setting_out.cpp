@@ -98,7 +98,7 @@ std::string setting_out_csv(const Result& r, Language language, Axes axes) {
             fixed(station, 6),
             fixed(survey ? p.y : p.x, 6),
             fixed(survey ? p.x : p.y, 6),
-            dms(degrees, 2),
+            direction_dms(degrees, 2),
             fixed(degrees, 8),
             station > 0 ? fixed(r.a() * r.a() / station, 6) : "∞",
         };

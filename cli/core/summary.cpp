@@ -12,7 +12,7 @@ std::string summary_text(const Result& r) {
     text += "curve length:  " + fixed(length, 6) + " m\n";
     text += "end tangent:   " + fixed(degrees_0_360(r.tangent_direction(length)), 7) +
             " deg counter-clockwise from +X (" +
-            dms(degrees_0_360(r.tangent_direction(length)), 2) + ")\n";
+            direction_dms(degrees_0_360(r.tangent_direction(length)), 2) + ")\n";
     text +=
         "radius at end: " + (length > 0 ? fixed(r.a() * r.a() / length, 6) + " m" : "infinite") +
         "\n";

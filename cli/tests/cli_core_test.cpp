@@ -95,6 +95,8 @@ TEST(Numbers, DegreesMinutesSeconds) {
     for (const Case& c : cases) {
         EXPECT_EQ(dms(c.degrees, c.decimals), c.text);
     }
+    EXPECT_EQ(direction_dms(359.9999999, 2), "0°00'00.00\"");
+    EXPECT_EQ(direction_dms(359.99, 2), "359°59'24.00\"");
     EXPECT_EQ(fixed(-0.0000001, 3), "0.000");
     EXPECT_EQ(exact(49.92193149366025), "49.92193149366025");
     EXPECT_DOUBLE_EQ(degrees_0_360(-3.14159265358979323846 / 2), 270.0);
