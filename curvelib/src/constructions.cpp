@@ -49,12 +49,6 @@ std::int32_t search_failure(SearchStatus status) {
 }
 
 // The clothoid through p0 and p1 on p2's side.
-struct PlacedCurve {
-    double alpha = 0.0;     // chord direction
-    double length_mm = 0.0; // arc length from p0 to p1
-    Placement placement{0.0, 0.0, SideCase::right};
-};
-
 std::int32_t place_curve(const CurveState& state, double a, PlacedCurve& curve) {
     const Point chord = state.end_offset;
     const double chord_length = std::sqrt(chord.x * chord.x + chord.y * chord.y);
@@ -69,10 +63,19 @@ std::int32_t place_curve(const CurveState& state, double a, PlacedCurve& curve) 
     if (!std::isfinite(phi)) {
         return TARN_ERROR_ANGLE_TOO_LARGE;
     }
+    curve.a = a;
     curve.alpha = std::atan2(chord.y, chord.x);
     curve.length_mm = search.length_mm;
     curve.placement = Placement(curve.alpha, phi, side_case(chord, state.side_offset));
     return TARN_OK;
+}
+
+// Entry steps, then the placed curve; the result code of the construction.
+std::int32_t enter_and_place(Construction& c, const ThreePoints& p, double a, double mormm) {
+    if (!enter(c.state, p, mormm)) {
+        return TARN_ERROR_INVALID_ARGUMENT;
+    }
+    return place_curve(c.state, a, c.curve);
 }
 
 // Stations s = pitch, 2 pitch, ... by repeated addition while s < end - pitch,
@@ -96,86 +99,143 @@ bool too_many_vertices(double end_m, double pitch) {
     return count_stations(end_m, pitch, stations_allowed) > stations_allowed;
 }
 
-std::int32_t close_script(TextFile& file) {
-    return file.close() ? TARN_OK : TARN_ERROR_FILE;
+void add_vertex(Construction& c, Point vertex, double station_m, double offset_mm) {
+    c.vertices.push_back(vertex);
+    c.stations_m.push_back(station_m);
+    c.offsets_mm.push_back(offset_mm);
 }
 
-// Writes the vertices at the stations s = pitch, 2 pitch, ... (repeated
-// addition) while s < end - pitch, after `first`; returns the last vertex.
+// The vertices at the stations s = pitch, 2 pitch, ... (repeated addition)
+// while s < end - pitch, after `first` at station 0.
 template <typename VertexAt>
-Point write_stations(CurveState& state, TextFile& file, double end_m, double pitch, Point first,
-                     VertexAt vertex_at) {
-    Point previous = first;
+void add_stations(Construction& c, double end_m, double pitch, Point first, double first_offset,
+                  VertexAt vertex_at) {
+    const long stations = count_stations(end_m, pitch, kMaxPolylineVertices);
+    c.vertices.reserve(stations + 2);
+    c.stations_m.reserve(stations + 2);
+    c.offsets_mm.reserve(stations + 2);
+    add_vertex(c, first, 0.0, first_offset);
     double s = 0.0;
     if (end_m - pitch > 0) {
         do {
             s += pitch;
-            const Point vertex = vertex_at(s);
-            write_polyline_vertex(state, previous, vertex, file);
-            previous = vertex;
+            double offset = 0.0;
+            const Point vertex = vertex_at(s, offset);
+            add_vertex(c, vertex, s, offset);
         } while (s < end_m - pitch);
     }
-    return previous;
+}
+
+// A line record; each end's offset is its distance from the curve along the
+// offset normal at its station.
+void set_line(Construction& c, Point start, Point end, double station_m) {
+    c.record = RecordKind::line;
+    const Point on_curve = c.curve.point_at(station_m);
+    const double psi =
+        normal_direction_offset(c.curve.alpha, c.curve.placement.phi(),
+                                tangent_angle_m(c.curve.a, station_m), c.curve.placement.side());
+    for (const Point vertex : {start, end}) {
+        const Point d = vertex - on_curve;
+        add_vertex(c, vertex, station_m, d.x * std::cos(psi) + d.y * std::sin(psi));
+    }
+}
+
+Construction refused(Construction c, std::int32_t result) {
+    c.result = result;
+    c.vertices.clear();
+    c.stations_m.clear();
+    c.offsets_mm.clear();
+    return c;
+}
+
+// The exports' side: the state record as the computation left it, then the
+// script file, only when the input was accepted.
+std::int32_t write_script_file(CurveState& state, const Construction& c) {
+    state = c.state;
+    if (c.result != TARN_OK) {
+        return c.result;
+    }
+    TextFile file = TextFile::create(kScriptFileName);
+    if (!file) {
+        return TARN_ERROR_FILE;
+    }
+    write_script(c, file.stream());
+    return file.close() ? TARN_OK : TARN_ERROR_FILE;
 }
 
 } // namespace
 
-std::int32_t normal_at_end(CurveState& state, const ThreePoints& p, double a, double mormm) {
-    if (!valid_points(p) || !valid_parameter(a) || !enter(state, p, mormm)) {
-        return TARN_ERROR_INVALID_ARGUMENT;
-    }
-    PlacedCurve curve;
-    if (std::int32_t refused = place_curve(state, a, curve)) {
-        return refused;
-    }
-    const double tau = tangent_angle_mm(a, curve.length_mm);
-    const double psi =
-        normal_direction_line(curve.alpha, curve.placement.phi(), tau, curve.placement.side());
-    const Point start = state.end_offset;
-    const Point end{start.x + 10000.0 * std::cos(psi), start.y + 10000.0 * std::sin(psi)};
-    return write_line(state, start, end) ? TARN_OK : TARN_ERROR_FILE;
+Point PlacedCurve::point_at(double s_m) const {
+    return placement.place(clothoid_point(a, s_m));
 }
 
-std::int32_t perpendicular_from_point(CurveState& state, const ThreePoints& p, double p3x,
-                                      double p3y, double a, double mormm) {
-    if (!valid_points(p) || !all_finite({p3x, p3y}) || !valid_parameter(a) ||
-        !enter(state, p, mormm)) {
-        return TARN_ERROR_INVALID_ARGUMENT;
+double PlacedCurve::tangent_direction(double s_m) const {
+    const double tau = tangent_angle_m(a, s_m);
+    return placement.side() == SideCase::right ? alpha - placement.phi() + tau
+                                               : alpha + placement.phi() - tau;
+}
+
+Construction compute_normal_at_end(const ThreePoints& p, double a, double mormm) {
+    Construction c;
+    if (!valid_points(p) || !valid_parameter(a)) {
+        return refused(c, TARN_ERROR_INVALID_ARGUMENT);
+    }
+    if (std::int32_t result = enter_and_place(c, p, a, mormm)) {
+        return refused(c, result);
+    }
+    const double tau = tangent_angle_mm(a, c.curve.length_mm);
+    const double psi = normal_direction_line(c.curve.alpha, c.curve.placement.phi(), tau,
+                                             c.curve.placement.side());
+    // The line starts at p1 itself, not at a computed point.
+    const Point start = c.state.end_offset;
+    const Point end{start.x + 10000.0 * std::cos(psi), start.y + 10000.0 * std::sin(psi)};
+    set_line(c, start, end, c.curve.length_mm * 0.001);
+    return c;
+}
+
+Construction compute_perpendicular(const ThreePoints& p, double p3x, double p3y, double a,
+                                   double mormm) {
+    Construction c;
+    if (!valid_points(p) || !all_finite({p3x, p3y}) || !valid_parameter(a)) {
+        return refused(c, TARN_ERROR_INVALID_ARGUMENT);
+    }
+    if (!enter(c.state, p, mormm)) {
+        return refused(c, TARN_ERROR_INVALID_ARGUMENT);
     }
     const double scale = mormm == 0.0 ? 1000.0 : 1.0;
-    const Point target = Point{p3x * scale, p3y * scale} - state.origin;
+    const Point target = Point{p3x * scale, p3y * scale} - c.state.origin;
     if (!all_finite({target.x, target.y})) {
-        return TARN_ERROR_INVALID_ARGUMENT;
+        return refused(c, TARN_ERROR_INVALID_ARGUMENT);
     }
-    PlacedCurve curve;
-    if (std::int32_t refused = place_curve(state, a, curve)) {
-        return refused;
+    if (std::int32_t result = place_curve(c.state, a, c.curve)) {
+        return refused(c, result);
     }
-    const FootSearch foot = find_foot_point(a, curve.placement, target);
+    const FootSearch foot = find_foot_point(a, c.curve.placement, target);
     if (foot.status != SearchStatus::found) {
-        return search_failure(foot.status);
+        return refused(c, search_failure(foot.status));
     }
-    return write_line(state, target, foot.foot) ? TARN_OK : TARN_ERROR_FILE;
+    set_line(c, target, foot.foot, std::fabs(foot.length_mm) * 0.001);
+    return c;
 }
 
-std::int32_t normal_at_length(CurveState& state, const ThreePoints& p, double a, double LLL,
-                              double mormm) {
-    if (!valid_points(p) || !std::isfinite(LLL) || !valid_parameter(a) || !enter(state, p, mormm)) {
-        return TARN_ERROR_INVALID_ARGUMENT;
+Construction compute_normal_at_length(const ThreePoints& p, double a, double LLL, double mormm) {
+    Construction c;
+    if (!valid_points(p) || !std::isfinite(LLL) || !valid_parameter(a)) {
+        return refused(c, TARN_ERROR_INVALID_ARGUMENT);
     }
-    PlacedCurve curve;
-    if (std::int32_t refused = place_curve(state, a, curve)) {
-        return refused;
+    if (std::int32_t result = enter_and_place(c, p, a, mormm)) {
+        return refused(c, result);
     }
     const double tau = tangent_angle_m(a, LLL);
     if (tau > kMaxTangentAngle) {
-        return TARN_ERROR_ANGLE_TOO_LARGE;
+        return refused(c, TARN_ERROR_ANGLE_TOO_LARGE);
     }
-    const Point station = curve.placement.place(clothoid_point(a, LLL));
-    const double psi =
-        normal_direction_line(curve.alpha, curve.placement.phi(), tau, curve.placement.side());
+    const Point station = c.curve.point_at(LLL);
+    const double psi = normal_direction_line(c.curve.alpha, c.curve.placement.phi(), tau,
+                                             c.curve.placement.side());
     const Point end{station.x + 10000.0 * std::cos(psi), station.y + 10000.0 * std::sin(psi)};
-    return write_line(state, station, end) ? TARN_OK : TARN_ERROR_FILE;
+    set_line(c, station, end, std::fabs(LLL));
+    return c;
 }
 
 double curve_length(CurveState& state, const ThreePoints& p, double a, double mormm) {
@@ -187,48 +247,37 @@ double curve_length(CurveState& state, const ThreePoints& p, double a, double mo
     return curve.length_mm * 0.001;
 }
 
-std::int32_t centre_line(CurveState& state, const ThreePoints& p, double a, double pitch,
-                         double mormm) {
-    if (!valid_points(p) || !valid_parameter(a) || !std::isfinite(pitch) || !(pitch > 0.0) ||
-        !enter(state, p, mormm)) {
-        return TARN_ERROR_INVALID_ARGUMENT;
+Construction compute_centre_line(const ThreePoints& p, double a, double pitch, double mormm) {
+    Construction c;
+    if (!valid_points(p) || !valid_parameter(a) || !std::isfinite(pitch) || !(pitch > 0.0)) {
+        return refused(c, TARN_ERROR_INVALID_ARGUMENT);
     }
-    PlacedCurve curve;
-    if (std::int32_t refused = place_curve(state, a, curve)) {
-        return refused;
+    if (std::int32_t result = enter_and_place(c, p, a, mormm)) {
+        return refused(c, result);
     }
-    const double end_m = curve.length_mm * 0.001;
+    const double end_m = c.curve.length_mm * 0.001;
     if (too_many_vertices(end_m, pitch)) {
-        return TARN_ERROR_TOO_MANY_VERTICES;
+        return refused(c, TARN_ERROR_TOO_MANY_VERTICES);
     }
-    if (!write_parameter_record({mormm, p.p0x, p.p0y, p.p1x, p.p1y, p.p2x, p.p2y, a, pitch})) {
-        return TARN_ERROR_FILE;
-    }
-    TextFile file = TextFile::create(kScriptFileName);
-    if (!file) {
-        return TARN_ERROR_FILE;
-    }
-    const Point last = write_stations(state, file, end_m, pitch, Point{}, [&](double s) {
-        return curve.placement.place(clothoid_point(a, s));
-    });
+    add_stations(c, end_m, pitch, Point{}, 0.0,
+                 [&](double s, double&) { return c.curve.point_at(s); });
     // The curve ends exactly at p1, not at a computed point.
-    write_polyline_vertex(state, last, state.end_offset, file);
-    return close_script(file);
+    add_vertex(c, c.state.end_offset, end_m, 0.0);
+    return c;
 }
 
-std::int32_t parallel_line(CurveState& state, const ThreePoints& p, double a, double pitch,
-                           double mormm, double w, double dw, double transition) {
-    if (!valid_points(p) || !valid_parameter(a) || !all_finite({pitch, w, dw}) || !(pitch > 0.0) ||
-        !enter(state, p, mormm)) {
-        return TARN_ERROR_INVALID_ARGUMENT;
+Construction compute_parallel_line(const ThreePoints& p, double a, double pitch, double mormm,
+                                   double w, double dw, double transition) {
+    Construction c;
+    if (!valid_points(p) || !valid_parameter(a) || !all_finite({pitch, w, dw}) || !(pitch > 0.0)) {
+        return refused(c, TARN_ERROR_INVALID_ARGUMENT);
     }
-    PlacedCurve curve;
-    if (std::int32_t refused = place_curve(state, a, curve)) {
-        return refused;
+    if (std::int32_t result = enter_and_place(c, p, a, mormm)) {
+        return refused(c, result);
     }
-    const double length_mm = curve.length_mm;
+    const double length_mm = c.curve.length_mm;
     if (too_many_vertices(length_mm * 0.001, pitch)) {
-        return TARN_ERROR_TOO_MANY_VERTICES;
+        return refused(c, TARN_ERROR_TOO_MANY_VERTICES);
     }
     // The widening lies on the offset's side; an offset of 0 counts as negative.
     const double w_mm = w * 1000.0;
@@ -236,60 +285,103 @@ std::int32_t parallel_line(CurveState& state, const ThreePoints& p, double a, do
     if (w_mm <= 0) {
         dw_mm = -dw_mm;
     }
-    const double alpha = curve.alpha;
-    const double phi = curve.placement.phi();
-    const SideCase side = curve.placement.side();
+    const double alpha = c.curve.alpha;
+    const double phi = c.curve.placement.phi();
+    const SideCase side = c.curve.placement.side();
 
-    TextFile file = TextFile::create(kScriptFileName);
-    if (!file) {
-        return TARN_ERROR_FILE;
-    }
     const Point start = offset_point(Point{}, alpha, phi, 0.0, w_mm, side);
-    const Point last = write_stations(state, file, length_mm * 0.001, pitch, start, [&](double s) {
+    add_stations(c, length_mm * 0.001, pitch, start, w_mm, [&](double s, double& offset) {
         const double tau = tangent_angle_m(a, s);
-        const Point station = curve.placement.place(clothoid_point(a, s));
-        double d;
+        const Point station = c.curve.point_at(s);
         if (transition == 1.0) {
-            d = s * dw_mm * 1000.0 / length_mm + w_mm;
+            offset = s * dw_mm * 1000.0 / length_mm + w_mm;
         } else {
             const double u = s * 1000.0 / length_mm;
             const double u3 = u * u * u;
             const double u4 = u3 * u;
-            d = dw_mm * (4.0 * u3 - 3.0 * u4) + w_mm;
+            offset = dw_mm * (4.0 * u3 - 3.0 * u4) + w_mm;
         }
-        return offset_point(station, alpha, phi, tau, d, side);
+        return offset_point(station, alpha, phi, tau, offset, side);
     });
     const double tau_end = tangent_angle_mm(a, length_mm);
-    const Point end = offset_point(state.end_offset, alpha, phi, tau_end, w_mm + dw_mm, side);
-    write_polyline_vertex(state, last, end, file);
-    return close_script(file);
+    add_vertex(c, offset_point(c.state.end_offset, alpha, phi, tau_end, w_mm + dw_mm, side),
+               length_mm * 0.001, w_mm + dw_mm);
+    return c;
+}
+
+Construction compute_centre_line_of_length(const ThreePoints& p, double a, double pitch,
+                                           double mormm, double LC) {
+    Construction c;
+    if (!valid_points(p) || !valid_parameter(a) || !all_finite({pitch, LC}) || !(pitch > 0.0) ||
+        !enter(c.state, p, mormm)) {
+        return refused(c, TARN_ERROR_INVALID_ARGUMENT);
+    }
+    if (tangent_angle_m(a, LC) > kMaxTangentAngle) {
+        return refused(c, TARN_ERROR_ANGLE_TOO_LARGE);
+    }
+    if (too_many_vertices(LC, pitch)) {
+        return refused(c, TARN_ERROR_TOO_MANY_VERTICES);
+    }
+    // p1 only gives the tangent at p0: no chord search, phi = 0.
+    c.curve.a = a;
+    c.curve.alpha = std::atan2(c.state.end_offset.y, c.state.end_offset.x);
+    c.curve.length_mm = std::fabs(LC) * 1000.0;
+    c.curve.placement =
+        Placement(c.curve.alpha, 0.0, side_case(c.state.end_offset, c.state.side_offset));
+    add_stations(c, LC, pitch, Point{}, 0.0,
+                 [&](double s, double&) { return c.curve.point_at(s); });
+    add_vertex(c, c.curve.point_at(LC), std::fabs(LC), 0.0);
+    return c;
+}
+
+void write_script(const Construction& c, std::FILE* out) {
+    if (c.result != TARN_OK || c.vertices.size() < 2) {
+        return; // a refused construction has no record
+    }
+    CurveState state = c.state;
+    state.polyline_started = 0;
+    if (c.record == RecordKind::line) {
+        write_line(state, c.vertices[0], c.vertices[1], out);
+        return;
+    }
+    for (size_t i = 1; i < c.vertices.size(); ++i) {
+        write_polyline_vertex(state, c.vertices[i - 1], c.vertices[i], out);
+    }
+}
+
+std::int32_t normal_at_end(CurveState& state, const ThreePoints& p, double a, double mormm) {
+    return write_script_file(state, compute_normal_at_end(p, a, mormm));
+}
+
+std::int32_t perpendicular_from_point(CurveState& state, const ThreePoints& p, double p3x,
+                                      double p3y, double a, double mormm) {
+    return write_script_file(state, compute_perpendicular(p, p3x, p3y, a, mormm));
+}
+
+std::int32_t normal_at_length(CurveState& state, const ThreePoints& p, double a, double LLL,
+                              double mormm) {
+    return write_script_file(state, compute_normal_at_length(p, a, LLL, mormm));
+}
+
+std::int32_t centre_line(CurveState& state, const ThreePoints& p, double a, double pitch,
+                         double mormm) {
+    const Construction c = compute_centre_line(p, a, pitch, mormm);
+    if (c.result == TARN_OK &&
+        !write_parameter_record({mormm, p.p0x, p.p0y, p.p1x, p.p1y, p.p2x, p.p2y, a, pitch})) {
+        state = c.state;
+        return TARN_ERROR_FILE;
+    }
+    return write_script_file(state, c);
+}
+
+std::int32_t parallel_line(CurveState& state, const ThreePoints& p, double a, double pitch,
+                           double mormm, double w, double dw, double transition) {
+    return write_script_file(state, compute_parallel_line(p, a, pitch, mormm, w, dw, transition));
 }
 
 std::int32_t centre_line_of_length(CurveState& state, const ThreePoints& p, double a, double pitch,
                                    double mormm, double LC) {
-    if (!valid_points(p) || !valid_parameter(a) || !all_finite({pitch, LC}) || !(pitch > 0.0) ||
-        !enter(state, p, mormm)) {
-        return TARN_ERROR_INVALID_ARGUMENT;
-    }
-    if (tangent_angle_m(a, LC) > kMaxTangentAngle) {
-        return TARN_ERROR_ANGLE_TOO_LARGE;
-    }
-    if (too_many_vertices(LC, pitch)) {
-        return TARN_ERROR_TOO_MANY_VERTICES;
-    }
-    // p1 only gives the tangent at p0: no chord search, phi = 0.
-    const double alpha = std::atan2(state.end_offset.y, state.end_offset.x);
-    const Placement placement(alpha, 0.0, side_case(state.end_offset, state.side_offset));
-
-    TextFile file = TextFile::create(kScriptFileName);
-    if (!file) {
-        return TARN_ERROR_FILE;
-    }
-    const Point last = write_stations(state, file, LC, pitch, Point{}, [&](double s) {
-        return placement.place(clothoid_point(a, s));
-    });
-    write_polyline_vertex(state, last, placement.place(clothoid_point(a, LC)), file);
-    return close_script(file);
+    return write_script_file(state, compute_centre_line_of_length(p, a, pitch, mormm, LC));
 }
 
 } // namespace curvelib

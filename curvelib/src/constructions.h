@@ -1,17 +1,66 @@
-// The seven constructions behind the exports. Each rewrites the state record,
-// refuses input that cannot give a meaningful curve before touching any file,
-// and answers one of the TARN_ result codes of curvelib.h.
+// The seven constructions behind the exports, and their geometry for callers
+// that want the points rather than a drawing script. Each computation refuses
+// input that cannot give a meaningful curve and answers one of the TARN_
+// result codes of curvelib.h; writing the script comes afterwards, so a refused
+// input never touches a file.
 #pragma once
 
 #include "script_output.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <vector>
 
 namespace curvelib {
 
 struct ThreePoints {
     double p0x, p0y, p1x, p1y, p2x, p2y;
 };
+
+// The clothoid as it lies in the drawing, relative to p0.
+struct PlacedCurve {
+    double a = 0.0;
+    double alpha = 0.0;     // direction p0->p1
+    double length_mm = 0.0; // arc length from p0 to the end of the curve
+    Placement placement{0.0, 0.0, SideCase::right};
+
+    // Offset from p0 (internal millimetres) of the point at station s (metres).
+    Point point_at(double s_m) const;
+    // Direction of travel at station s, radians counter-clockwise from +x.
+    double tangent_direction(double s_m) const;
+    // True when the curve turns counter-clockwise in the drawing.
+    bool turns_left() const { return placement.side() == SideCase::right; }
+};
+
+enum class RecordKind { line, polyline };
+
+// What one construction computed: the vertices of its record as offsets from
+// p0 in internal millimetres, with the station (metres from p0 along the
+// curve) each belongs to and its signed distance from the curve along the
+// offset normal there.
+struct Construction {
+    std::int32_t result = 0;
+    CurveState state; // as the entry steps leave it
+    PlacedCurve curve;
+    RecordKind record = RecordKind::polyline;
+    std::vector<Point> vertices;
+    std::vector<double> stations_m;
+    std::vector<double> offsets_mm;
+};
+
+Construction compute_normal_at_end(const ThreePoints& p, double a, double mormm);
+Construction compute_perpendicular(const ThreePoints& p, double p3x, double p3y, double a,
+                                   double mormm);
+Construction compute_normal_at_length(const ThreePoints& p, double a, double LLL, double mormm);
+Construction compute_centre_line(const ThreePoints& p, double a, double pitch, double mormm);
+Construction compute_parallel_line(const ThreePoints& p, double a, double pitch, double mormm,
+                                   double w, double dw, double transition);
+Construction compute_centre_line_of_length(const ThreePoints& p, double a, double pitch,
+                                           double mormm, double LC);
+
+// Writes the construction's drawing script to an open text-mode stream,
+// exactly as the exports write "auto_temp.txt".
+void write_script(const Construction& construction, std::FILE* out);
 
 std::int32_t normal_at_end(CurveState& state, const ThreePoints& p, double a, double mormm);
 std::int32_t perpendicular_from_point(CurveState& state, const ThreePoints& p, double p3x,

@@ -163,6 +163,7 @@ FootSearch find_foot_point(double a, const Placement& placement, Point target) {
             result.foot = placement.place(clothoid_point(a, back_at * 0.001));
             nearest = distance(target, result.foot);
         });
+    result.length_mm = s;
     return result;
 }
 

@@ -82,7 +82,8 @@ ChordSearch find_length_for_chord(double a, double chord_mm);
 
 struct FootSearch {
     SearchStatus status = SearchStatus::found;
-    Point foot; // placed point, offset from p0 in internal millimetres
+    Point foot;             // placed point, offset from p0 in internal millimetres
+    double length_mm = 0.0; // its arc length from p0 (the sign does not matter)
 };
 
 // Placed point of the curve nearest to target (offset from p0).

@@ -31,26 +31,26 @@ Point drawing_point(const CurveState& state, Point offset) {
     return absolute;
 }
 
-bool write_line(const CurveState& state, Point start, Point end) {
-    TextFile file = TextFile::create(kScriptFileName);
-    if (!file) {
-        return false;
-    }
-    const Point from = drawing_point(state, start);
-    const Point to = drawing_point(state, end);
-    std::fprintf(file.stream(), "line\n%.15le,%.15le\n%.15le,%.15le", from.x, from.y, to.x, to.y);
-    return file.close();
+namespace {
+
+// Every number of the drawing script goes through here: the text before the
+// point, then x and y.
+void write_point(std::FILE* out, const char* before, Point p) {
+    std::fprintf(out, "%s%.15le,%.15le", before, p.x, p.y);
 }
 
-void write_polyline_vertex(CurveState& state, Point previous, Point vertex, TextFile& file) {
-    const Point to = drawing_point(state, vertex);
+} // namespace
+
+void write_line(const CurveState& state, Point start, Point end, std::FILE* out) {
+    write_point(out, "line\n", drawing_point(state, start));
+    write_point(out, "\n", drawing_point(state, end));
+}
+
+void write_polyline_vertex(CurveState& state, Point previous, Point vertex, std::FILE* out) {
     if (state.polyline_started == 0) {
-        const Point from = drawing_point(state, previous);
-        std::fprintf(file.stream(), "pline\n%.15le,%.15le\n%.15le,%.15le", from.x, from.y, to.x,
-                     to.y);
-    } else {
-        std::fprintf(file.stream(), "\n%.15le,%.15le", to.x, to.y);
+        write_point(out, "pline\n", drawing_point(state, previous));
     }
+    write_point(out, "\n", drawing_point(state, vertex));
     state.polyline_started = 1;
 }
 

@@ -42,12 +42,12 @@ private:
 // Absolute drawing coordinates of an offset from p0.
 Point drawing_point(const CurveState& state, Point offset);
 
-// Writes the whole "line" record; false when the file cannot be written.
-bool write_line(const CurveState& state, Point start, Point end);
+// The whole "line" record.
+void write_line(const CurveState& state, Point start, Point end, std::FILE* out);
 
 // The first call after entry writes the "pline" header and both vertices,
 // later calls append the new vertex only.
-void write_polyline_vertex(CurveState& state, Point previous, Point vertex, TextFile& file);
+void write_polyline_vertex(CurveState& state, Point previous, Point vertex, std::FILE* out);
 
 struct ParameterRecord {
     double mormm, p0x, p0y, p1x, p1y, p2x, p2y, a, pitch;

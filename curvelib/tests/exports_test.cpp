@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -375,4 +376,55 @@ TEST_F(Exports, UnwritableFilesAreReportedNotFatal) {
     fs::create_directory("auto_temp2.txt");
     EXPECT_EQ(lib().tarn5(0, 0, kP1x, kP1y, 25, -5, 100, 20, 0), TARN_ERROR_FILE);
     EXPECT_FALSE(fs::exists("auto_temp.txt"));
+}
+
+// Whole scripts, byte for byte, as the library has always written them: any
+// change in the numbers, their format or the record layout shows here.
+TEST_F(Exports, ScriptsAreUnchangedByteForByte) {
+    const double x = kP1x, y = kP1y;
+    const CurveLibrary& l = lib();
+    struct Case {
+        const char* name;
+        std::function<int32_t()> call;
+        const char* script;
+    };
+    const Case cases[] = {
+        {"centre line", [&] { return l.tarn5(10, 20, 10 + x, 20 + y, 35, 15, 100, 20, 0); },
+         "pline\n1.000000000000000e+01,2.000000000000000e+01\n"
+         "2.999920001481468e+01,2.013332952385801e+01\n"
+         "4.997440758406501e+01,2.106617914690492e+01\n"
+         "5.992193149366025e+01,2.208100934017736e+01"},
+        {"parallel, linear",
+         [&] { return l.tarn6(10, 20, 10 + x, 20 + y, 35, 15, 100, 25, 0, 3, 0.5, 1.0); },
+         "pline\n9.999999999999989e+00,1.700000000000000e+01\n"
+         "3.509910467457880e+01,1.701198528692932e+01\n"
+         "6.035829306050855e+01,1.860831750487471e+01"},
+        {"parallel, quartic, millimetres",
+         [&] {
+             return l.tarn6(10000, 20000, 10000 + x * 1000, 20000 + y * 1000, 35000, 15000, 100, 25,
+                            1, -3, 0.5, 2.0);
+         },
+         "pline\n1.000000000000001e+04,2.300000000000000e+04\n"
+         "3.489894194436030e+04,2.341510748972473e+04\n"
+         "5.948556992681196e+04,2.555370117548002e+04"},
+        {"given length, left", [&] { return l.tarn7(10, 20, 20, 20, 15, 25, 100, 20, 0, 45); },
+         "pline\n1.000000000000000e+01,2.000000000000000e+01\n"
+         "2.999920001481468e+01,1.986667047614199e+01\n"
+         "4.997440758406501e+01,1.893382085309508e+01\n"
+         "5.495388985826552e+01,1.848236174877728e+01"},
+        {"normal at p1", [&] { return l.tarn1(10, 20, 10 + x, 20 + y, 35, 15, 100, 0); },
+         "line\n5.992193149366025e+01,2.208100934017736e+01\n"
+         "5.867518415980791e+01,3.200298601247065e+01"},
+        {"perpendicular", [&] { return l.tarn2(10, 20, 10 + x, 20 + y, 35, 15, 40, 30, 100, 0); },
+         "line\n4.000000000000000e+01,3.000000000000000e+01\n"
+         "4.044206889274140e+01,2.047041867804273e+01"},
+        {"normal at length, left",
+         [&] { return l.tarn3(10, 20, 10 + x, 20 + y, 35, 25, 100, 30, 0); },
+         "line\n3.992731402910695e+01,2.204789831286994e+01\n"
+         "4.031044329810523e+01,1.205524041002763e+01"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(c.call(), TARN_OK) << c.name;
+        EXPECT_EQ(read("auto_temp.txt"), platform_form(c.script)) << c.name;
+    }
 }

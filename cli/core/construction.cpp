@@ -1,0 +1,85 @@
+#include "construction.h"
+
+#include "curvelib.h"
+
+namespace tarn_cli {
+namespace {
+
+curvelib::Construction compute(const Request& r) {
+    const double mormm = r.millimetres ? 1.0 : 0.0;
+    switch (r.kind) {
+    case Kind::centre:
+        return curvelib::compute_centre_line(r.points, r.a, r.pitch, mormm);
+    case Kind::parallel:
+        return curvelib::compute_parallel_line(r.points, r.a, r.pitch, mormm, r.w, r.dw,
+                                               r.quartic ? 2.0 : 1.0);
+    case Kind::normal:
+        return curvelib::compute_normal_at_end(r.points, r.a, mormm);
+    case Kind::normal_at:
+        return curvelib::compute_normal_at_length(r.points, r.a, r.at, mormm);
+    case Kind::perpendicular:
+        return curvelib::compute_perpendicular(r.points, r.from_x, r.from_y, r.a, mormm);
+    case Kind::centre_of_length:
+        break;
+    }
+    return curvelib::compute_centre_line_of_length(r.points, r.a, r.pitch, mormm, r.length);
+}
+
+} // namespace
+
+Result::Result(const Request& request) : request_(request), construction_(compute(request)) {}
+
+curvelib::Point Result::vertex(std::size_t i) const {
+    return curvelib::drawing_point(construction_.state, construction_.vertices[i]);
+}
+
+curvelib::Point Result::curve_point(double station) const {
+    return curvelib::drawing_point(construction_.state, construction_.curve.point_at(station));
+}
+
+curvelib::Point Result::ka() const {
+    return {request_.points.p0x, request_.points.p0y};
+}
+curvelib::Point Result::ke() const {
+    return {request_.points.p1x, request_.points.p1y};
+}
+curvelib::Point Result::side() const {
+    return {request_.points.p2x, request_.points.p2y};
+}
+
+const char* kind_title(Kind kind) {
+    switch (kind) {
+    case Kind::centre:
+        return "centre line";
+    case Kind::parallel:
+        return "parallel line";
+    case Kind::normal:
+        return "normal at KE";
+    case Kind::normal_at:
+        return "normal at a station";
+    case Kind::perpendicular:
+        return "perpendicular";
+    case Kind::centre_of_length:
+        break;
+    }
+    return "centre line of given length";
+}
+
+std::string refusal_text(std::int32_t code) {
+    switch (code) {
+    case TARN_ERROR_INVALID_ARGUMENT:
+        return "invalid argument: a number not finite, A <= 0, KE = KA or pitch <= 0";
+    case TARN_ERROR_ANGLE_TOO_LARGE:
+        return "the curve would turn by more than 4 rad";
+    case TARN_ERROR_TOO_MANY_VERTICES:
+        return "the polyline would have more than 1,000,000 vertices";
+    case TARN_ERROR_FILE:
+        return "the output could not be written";
+    case TARN_ERROR_SEARCH_FAILED:
+        return "a length search made no progress (lengths beyond double resolution)";
+    default:
+        return "unknown result";
+    }
+}
+
+} // namespace tarn_cli

@@ -1,0 +1,71 @@
+// One construction of the curve library, as the command line asks for it,
+// and its computed geometry in drawing coordinates.
+#pragma once
+
+#include "constructions.h"
+
+#include <cstdint>
+#include <string>
+
+namespace tarn_cli {
+
+enum class Kind { centre, parallel, normal, normal_at, perpendicular, centre_of_length };
+
+struct Request {
+    Kind kind = Kind::centre;
+    curvelib::ThreePoints points{0, 0, 0, 0, 0, 0}; // KA, KE (or tangent point), side point
+    double a = 0.0;
+    double pitch = 0.1;
+    bool millimetres = false;
+    double w = 0.0;
+    double dw = 0.0;
+    bool quartic = false;
+    double at = 0.0;     // normal-at: station in metres
+    double length = 0.0; // centre-of-length: curve length in metres
+    double from_x = 0.0; // perpendicular: the outside point
+    double from_y = 0.0;
+};
+
+// The computed construction. Coordinates handed out are absolute drawing
+// coordinates in drawing units (metres, or millimetres with --unit mm).
+class Result {
+public:
+    explicit Result(const Request& request);
+
+    const Request& request() const { return request_; }
+    const curvelib::Construction& construction() const { return construction_; }
+    std::int32_t code() const { return construction_.result; }
+    bool polyline() const { return construction_.record == curvelib::RecordKind::polyline; }
+
+    std::size_t vertex_count() const { return construction_.vertices.size(); }
+    curvelib::Point vertex(std::size_t i) const;
+    double station_m(std::size_t i) const { return construction_.stations_m[i]; }
+    double offset_m(std::size_t i) const { return construction_.offsets_mm[i] * 0.001; }
+
+    // The clothoid itself: its length, where it lies, how it turns.
+    double curve_length_m() const { return construction_.curve.length_mm * 0.001; }
+    double a() const { return construction_.curve.a; }
+    curvelib::Point curve_point(double station_m) const;
+    double tangent_direction(double station_m) const {
+        return construction_.curve.tangent_direction(station_m);
+    }
+    bool turns_left() const { return construction_.curve.turns_left(); }
+    // Input points in drawing coordinates.
+    curvelib::Point ka() const;
+    curvelib::Point ke() const;
+    curvelib::Point side() const;
+    // Drawing units per metre: 1 or 1000.
+    double units_per_metre() const { return request_.millimetres ? 1000.0 : 1.0; }
+
+private:
+    Request request_;
+    curvelib::Construction construction_;
+};
+
+// What the construction is called in summaries and layer names.
+const char* kind_title(Kind kind);
+
+// The meaning of a library result code, as one line.
+std::string refusal_text(std::int32_t code);
+
+} // namespace tarn_cli

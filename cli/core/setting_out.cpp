@@ -1,0 +1,113 @@
+#include "setting_out.h"
+
+#include "numbers.h"
+
+#include <vector>
+
+namespace tarn_cli {
+namespace {
+
+std::string field(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) {
+        return text;
+    }
+    std::string quoted = "\"";
+    for (char c : text) {
+        quoted += c;
+        if (c == '"') {
+            quoted += '"';
+        }
+    }
+    return quoted + "\"";
+}
+
+void row(std::string& out, const std::vector<std::string>& fields) {
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) {
+            out += ',';
+        }
+        out += field(fields[i]);
+    }
+    out += "\r\n";
+}
+
+bool has_offsets(Kind kind) {
+    return kind != Kind::centre && kind != Kind::centre_of_length;
+}
+
+std::string station_name(double station) {
+    return station == 0.0 ? "KA" : "KA+" + fixed(station, 3);
+}
+
+// Names of the points as a survey crew marks them.
+std::string point_name(const Result& r, std::size_t i) {
+    const bool last = i + 1 == r.vertex_count();
+    switch (r.request().kind) {
+    case Kind::normal:
+        return i == 0 ? "KE" : "N";
+    case Kind::normal_at:
+        return i == 0 ? station_name(r.station_m(0)) : "N";
+    case Kind::perpendicular:
+        return i == 0 ? "P" : "F";
+    default:
+        return last ? "KE" : station_name(r.station_m(i));
+    }
+}
+
+} // namespace
+
+std::string setting_out_csv(const Result& r, Language language, Axes axes) {
+    const bool ja = language == Language::japanese;
+    const bool survey = axes == Axes::survey;
+    std::vector<std::string> header;
+    if (ja) {
+        header = {"点名",
+                  "追加距離(m)",
+                  survey ? "X(北)" : "X(東)",
+                  survey ? "Y(東)" : "Y(北)",
+                  survey ? "接線方向角(北から右回り 度分秒)" : "接線方向(X軸から左回り 度分秒)",
+                  survey ? "接線方向角(北から右回り 度)" : "接線方向(X軸から左回り 度)",
+                  "曲率半径(m)"};
+        if (has_offsets(r.request().kind)) {
+            header.push_back("オフセット(m)");
+        }
+    } else {
+        header = {"point",
+                  "station (m)",
+                  survey ? "X (north)" : "X (east)",
+                  survey ? "Y (east)" : "Y (north)",
+                  survey ? "tangent azimuth (cw from north, dms)" : "tangent (ccw from X, dms)",
+                  survey ? "tangent azimuth (cw from north, deg)" : "tangent (ccw from X, deg)",
+                  "radius (m)"};
+        if (has_offsets(r.request().kind)) {
+            header.push_back("offset (m)");
+        }
+    }
+    std::string out = "\xEF\xBB\xBF";
+    row(out, header);
+    for (std::size_t i = 0; i < r.vertex_count(); ++i) {
+        const curvelib::Point p = r.vertex(i);
+        const double station = r.station_m(i);
+        double direction = r.tangent_direction(station);
+        if (survey) {
+            direction = 3.14159265358979323846 / 2 - direction;
+        }
+        const double degrees = degrees_0_360(direction);
+        std::vector<std::string> fields = {
+            point_name(r, i),
+            fixed(station, 6),
+            fixed(survey ? p.y : p.x, 6),
+            fixed(survey ? p.x : p.y, 6),
+            direction_dms(degrees, 2),
+            fixed(degrees, 8),
+            station > 0 ? fixed(r.a() * r.a() / station, 6) : "∞",
+        };
+        if (has_offsets(r.request().kind)) {
+            fields.push_back(fixed(r.offset_m(i), 6));
+        }
+        row(out, fields);
+    }
+    return out;
+}
+
+} // namespace tarn_cli

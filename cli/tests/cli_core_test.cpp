@@ -1,0 +1,207 @@
+// tarn's own computations: the element table against Fresnel integrals by
+// quadrature, angles as degrees-minutes-seconds, the geometry handed to the
+// outputs, and files written all or none.
+#include "construction.h"
+#include "curvelib.h"
+#include "elements.h"
+#include "numbers.h"
+#include "output_files.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+using namespace tarn_cli;
+namespace fs = std::filesystem;
+
+namespace {
+
+// X and Y of the clothoid's end, the Fresnel integrals of cos and sin of
+// s^2 / 2A^2, by composite five-point Gauss-Legendre quadrature.
+curvelib::Point fresnel(double a, double l) {
+    const double nodes[5] = {0.0, -0.5384693101056831, 0.5384693101056831, -0.9061798459386640,
+                             0.9061798459386640};
+    const double weights[5] = {0.5688888888888889, 0.4786286704993665, 0.4786286704993665,
+                               0.2369268850561891, 0.2369268850561891};
+    const int panels = 4000;
+    const double h = l / panels;
+    curvelib::Point sum;
+    for (int i = 0; i < panels; ++i) {
+        const double mid = (i + 0.5) * h;
+        for (int k = 0; k < 5; ++k) {
+            const double s = mid + 0.5 * h * nodes[k];
+            const double angle = s * s / (2 * a * a);
+            sum.x += weights[k] * std::cos(angle) * 0.5 * h;
+            sum.y += weights[k] * std::sin(angle) * 0.5 * h;
+        }
+    }
+    return sum;
+}
+
+} // namespace
+
+TEST(Elements, AgreeWithQuadratureOfTheFresnelIntegrals) {
+    struct Case {
+        double a, l;
+    } cases[] = {
+        {100, 50}, {250, 10}, {60, 90}, {100, 177.2453850905516}}; // the last turns by pi/2
+    for (const Case& c : cases) {
+        Elements e;
+        ASSERT_EQ(clothoid_elements(c.a, c.l, e), TARN_OK);
+        const curvelib::Point q = fresnel(c.a, c.l);
+        const double r = c.a * c.a / c.l;
+        const double tau = c.l / (2 * r);
+        const double tol = 1e-9;
+        EXPECT_NEAR(e.r, r, tol);
+        EXPECT_NEAR(e.tau, tau, 1e-15);
+        EXPECT_NEAR(e.x, q.x, tol) << c.a << " " << c.l;
+        EXPECT_NEAR(e.y, q.y, tol) << c.a << " " << c.l;
+        EXPECT_NEAR(e.shift, q.y - r * (1 - std::cos(tau)), tol);
+        EXPECT_NEAR(e.x_m, q.x - r * std::sin(tau), tol);
+        EXPECT_NEAR(e.t_k, q.y / std::sin(tau), tol);
+        EXPECT_NEAR(e.t_l, q.x - q.y / std::tan(tau), tol);
+        EXPECT_NEAR(e.s_0, std::hypot(q.x, q.y), tol);
+        EXPECT_NEAR(e.sigma, std::atan(q.y / q.x), 1e-12);
+    }
+}
+
+TEST(Elements, LengthFromRadiusOrAngleAndRefusals) {
+    EXPECT_DOUBLE_EQ(length_for_radius(100, 200), 50);
+    EXPECT_DOUBLE_EQ(length_for_angle(100, 0.125), 50);
+    Elements e;
+    EXPECT_EQ(clothoid_elements(0, 50, e), TARN_ERROR_INVALID_ARGUMENT);
+    EXPECT_EQ(clothoid_elements(100, 0, e), TARN_ERROR_INVALID_ARGUMENT);
+    EXPECT_EQ(clothoid_elements(100, std::nan(""), e), TARN_ERROR_INVALID_ARGUMENT);
+    EXPECT_EQ(clothoid_elements(100, length_for_angle(100, -1), e), TARN_ERROR_INVALID_ARGUMENT);
+    EXPECT_EQ(clothoid_elements(100, 290, e), TARN_ERROR_ANGLE_TOO_LARGE);
+}
+
+TEST(Numbers, DegreesMinutesSeconds) {
+    struct Case {
+        double degrees;
+        int decimals;
+        const char* text;
+    } cases[] = {
+        {7.161972439135292, 2, "7°09'43.10\""},
+        {0.0, 2, "0°00'00.00\""},
+        {29.99999999, 2, "30°00'00.00\""}, // 59.99999" carries into the minute and degree
+        {-1.5, 0, "-1°30'00\""},
+        {359.5, 1, "359°30'00.0\""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(dms(c.degrees, c.decimals), c.text);
+    }
+    EXPECT_EQ(direction_dms(359.9999999, 2), "0°00'00.00\"");
+    EXPECT_EQ(direction_dms(359.99, 2), "359°59'24.00\"");
+    EXPECT_EQ(fixed(-0.0000001, 3), "0.000");
+    EXPECT_EQ(exact(49.92193149366025), "49.92193149366025");
+    EXPECT_DOUBLE_EQ(degrees_0_360(-3.14159265358979323846 / 2), 270.0);
+}
+
+// Every vertex lies at its offset from the curve point of its station: what
+// the setting-out table reports about each row.
+TEST(Geometry, VerticesSitAtTheirStationsAndOffsets) {
+    const curvelib::Point ke = curvelib::clothoid_point(100, 50);
+    Request r;
+    r.kind = Kind::parallel;
+    r.points = {10, 20, 10 + ke.x / 1000, 20 + ke.y / 1000, 35, 15};
+    r.a = 100;
+    r.pitch = 7;
+    r.w = 3;
+    r.dw = 0.5;
+    for (bool quartic : {false, true}) {
+        r.quartic = quartic;
+        const Result result(r);
+        ASSERT_EQ(result.code(), TARN_OK);
+        ASSERT_EQ(result.vertex_count(), 9u); // KA, 7 m .. 49 m, KE
+        EXPECT_DOUBLE_EQ(result.offset_m(0), 3.0);
+        EXPECT_DOUBLE_EQ(result.offset_m(8), 3.5);
+        for (std::size_t i = 0; i < result.vertex_count(); ++i) {
+            const curvelib::Point v = result.vertex(i);
+            const curvelib::Point c = result.curve_point(result.station_m(i));
+            EXPECT_NEAR(std::hypot(v.x - c.x, v.y - c.y), result.offset_m(i), 1e-9) << i;
+            // Offsets grow from w to w + dw, never beyond.
+            EXPECT_GE(result.offset_m(i), 3.0 - 1e-12);
+            EXPECT_LE(result.offset_m(i), 3.5 + 1e-12);
+        }
+        EXPECT_NEAR(result.station_m(8), 50.0, 1e-9);
+    }
+    // The normal at KE: both ends at the end station, the far one 10 m
+    // across the curve, towards the centre of curvature.
+    r.kind = Kind::normal;
+    const Result normal(r);
+    ASSERT_EQ(normal.vertex_count(), 2u);
+    EXPECT_NEAR(normal.offset_m(0), 0.0, 1e-9);
+    EXPECT_NEAR(normal.offset_m(1), -10.0, 1e-9);
+    // Perpendicular: its foot is on the curve, the outside point at its distance.
+    r.kind = Kind::perpendicular;
+    r.from_x = 40;
+    r.from_y = 30;
+    const Result perpendicular(r);
+    const curvelib::Point foot = perpendicular.vertex(1);
+    EXPECT_NEAR(perpendicular.offset_m(1), 0.0, 1e-9);
+    EXPECT_NEAR(std::fabs(perpendicular.offset_m(0)), std::hypot(40 - foot.x, 30 - foot.y), 1e-9);
+    const curvelib::Point on = perpendicular.curve_point(perpendicular.station_m(1));
+    EXPECT_NEAR(on.x, foot.x, 1e-9);
+    EXPECT_NEAR(on.y, foot.y, 1e-9);
+}
+
+TEST(Geometry, TangentDirectionTurnsAwayFromTheSidePoint) {
+    Request r;
+    r.kind = Kind::centre_of_length;
+    r.points = {
+        0, 0, 1, 0, 5, -1,
+    }; // side point below: the curve turns left
+    r.a = 100;
+    r.pitch = 10;
+    r.length = 50;
+    Result left(r);
+    EXPECT_TRUE(left.turns_left());
+    EXPECT_NEAR(left.tangent_direction(50), 0.125, 1e-15);
+    r.points.p2y = 1;
+    Result right(r);
+    EXPECT_FALSE(right.turns_left());
+    EXPECT_NEAR(right.tangent_direction(50), -0.125, 1e-15);
+}
+
+class OutputFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() / ("tarn-output-" + std::to_string(std::rand()));
+        fs::create_directories(folder_);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(folder_, ignored);
+    }
+    std::string path(const char* name) const { return (folder_ / name).string(); }
+    static std::string read(const std::string& p) {
+        std::ifstream in(p, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    fs::path folder_;
+};
+
+TEST_F(OutputFiles, AllWrittenAndReplaced) {
+    std::ofstream(path("a.txt")) << "old";
+    EXPECT_EQ(write_all({bytes_file(path("a.txt"), "new a"), bytes_file(path("b.txt"), "b")}), "");
+    EXPECT_EQ(read(path("a.txt")), "new a");
+    EXPECT_EQ(read(path("b.txt")), "b");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 2);
+}
+
+TEST_F(OutputFiles, NoneWrittenWhenOneCannotBe) {
+    std::ofstream(path("a.txt")) << "old";
+    const std::string bad = (folder_ / "missing" / "b.txt").string();
+    const std::string error = write_all({bytes_file(path("a.txt"), "new"), bytes_file(bad, "b")});
+    EXPECT_NE(error.find(bad), std::string::npos) << error;
+    EXPECT_EQ(read(path("a.txt")), "old");
+    // No temporary file left behind.
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 1);
+}
