@@ -97,6 +97,13 @@ double relative_angle(Point p, double theta) {
 }
 
 SideCase side_case(Point end_offset, Point side_offset) {
+    // A side point on the line p0->p1 is the left case. The angles below would
+    // decide that only by an exact cancellation (behind p0, e2 must come out
+    // as +pi, not -pi), which the compiler's choice of precision can undo;
+    // equal cross products are equal however they are rounded.
+    if (end_offset.x * side_offset.y == end_offset.y * side_offset.x) {
+        return SideCase::left;
+    }
     const double alpha = std::atan2(end_offset.y, end_offset.x);
     const double e1 = relative_angle(end_offset, alpha);
     const double e2 = relative_angle(side_offset, alpha);
