@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # The part of scripts/road.sh that runs inside the Wine runner (display,
-# prefix and locale set): BIN_DIR OUT_DIR SHOW
+# prefix and locale set): BIN_DIR OUT_DIR SHOW [CADSIM_OPTION...]
+# (extra options for cadsim.exe, such as a slow start for the tests).
 set -uo pipefail
 bin="$1"
 out="$2"
 show="$3"
+shift 3
+cadsim_options=("$@")
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 
 "$TARN_WINE" regsvr32.exe /s "$(windows_path "$bin/Drafthand.dll")" ||
@@ -15,7 +18,7 @@ windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 picks="10,20;59.92193149366025,22.0810093401773635;35,15"
 mkdir -p "$out"
 cd "$out" # tarn2 and the curve library share auto_temp.txt here
-"$TARN_WINE" "$bin/cadsim.exe" --dxf "$(windows_path "$out/road.dxf")" --pick "$picks" &
+"$TARN_WINE" "$bin/cadsim.exe" --dxf "$(windows_path "$out/road.dxf")" --pick "$picks" "${cadsim_options[@]}" &
 cadsim=$!
 "$TARN_WINE" "$bin/tarn2.exe" &
 tarn2=$!

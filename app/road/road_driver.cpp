@@ -201,6 +201,30 @@ bool find_cad() {
     return wait_until([] { return answers(FindWindowW(L"CadsimMain", nullptr)); }, kStepTimeoutMs);
 }
 
+// tarn2 hands its commands over and returns; the CAD program may still be
+// working through them. It has taken them all once its command line shows the
+// bare idle prompt ("ｺﾏﾝﾄﾞ: " in code page 932) for a while: queued input is
+// taken as soon as a prompt shows.
+bool cad_has_finished() {
+    const char idle[] = "\xBA\xCF\xDD\xC4\xDE: ";
+    int idle_reads = 0;
+    return wait_until(
+        [&] {
+            const HWND text = FindWindowW(L"CadsimText", nullptr);
+            const HWND pane = FindWindowExW(text, nullptr, L"CadsimPane", nullptr);
+            const HWND line = FindWindowExW(pane, nullptr, L"CadsimCommandLine", nullptr);
+            char buffer[64] = {};
+            DWORD_PTR copied = 0;
+            const bool read =
+                line != nullptr && SendMessageTimeoutA(line, WM_GETTEXT, sizeof buffer,
+                                                       reinterpret_cast<LPARAM>(buffer),
+                                                       SMTO_NORMAL, kAnswerTimeoutMs, &copied) != 0;
+            idle_reads = read && std::string(buffer) == idle ? idle_reads + 1 : 0;
+            return idle_reads >= 10;
+        },
+        kStepTimeoutMs);
+}
+
 // Clears both boxes, presses a pick button, waits until the pick has ended
 // and reports the point read from the boxes.
 bool pick(Form& form, const wchar_t* step, int button, int x_box, int y_box) {
@@ -284,5 +308,10 @@ int main() {
                     set_boxes(form, parallel, kTabParallel, {{kW, L"3"}, {kDw, L"0.5"}}) &&
                     draw(form, parallel, kTabParallel) &&
                     draw(form, L"draw the normal at KE", kTabNormal);
-    return ok ? 0 : 1;
+    if (!ok) {
+        return 1;
+    }
+    const bool finished = cad_has_finished();
+    report(L"the CAD program has taken every command", finished, finished ? L"" : L"timed out");
+    return finished ? 0 : 1;
 }
