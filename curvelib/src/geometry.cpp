@@ -175,13 +175,20 @@ FootSearch find_foot_point(double a, const Placement& placement, Point target) {
 
 namespace {
 
+// tan and asin come from the C runtime DLL, whose 32-bit build computes them
+// with other intermediate rounding than its 64-bit build; sin, cos, atan2 and
+// sqrt are linked into the library itself and give the same bits in both.
+double portable_tan(double angle) {
+    return std::sin(angle) / std::cos(angle);
+}
+
 // The normal as atan2(-1/tan(beta), 1), before it is moved into a half plane.
 // In the left case the tangent is taken of pi - tau + phi + alpha, which
 // equals alpha + phi - tau up to the rounding of the pi literal. A tangent of
 // exactly zero gives -1/0 = -inf and so a vertical normal.
 double unfolded_normal(double alpha, double phi, double tau, SideCase side_case) {
-    const double tangent = side_case == SideCase::right ? std::tan(alpha - phi + tau)
-                                                        : std::tan(kPi - tau + phi + alpha);
+    const double tangent = side_case == SideCase::right ? portable_tan(alpha - phi + tau)
+                                                        : portable_tan(kPi - tau + phi + alpha);
     return std::atan2(-1.0 / tangent, 1.0);
 }
 
