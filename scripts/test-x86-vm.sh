@@ -3,7 +3,9 @@
 # x86-64 machine whose own kernel runs 32-bit Wine, for hosts that cannot run
 # 32-bit programs. Run as root.
 #
-#   test-x86-vm.sh
+#   test-x86-vm.sh [REGEX]
+#
+# REGEX (no blanks) runs only the matching tests, as ctest -R does.
 #
 # The guest's system disk is built once by scripts/x86vm-image.sh (Debian 12
 # from this machine's Debian mirror, through apt only) and cached under
@@ -21,6 +23,8 @@ fail() {
     echo "x86vm: $*" >&2
     exit 1
 }
+tests="${1:-}"
+[[ "$tests" != *[[:space:]]* ]] || fail "the test pattern may hold no blanks"
 [[ $(id -u) -eq 0 ]] || fail "needs root (debootstrap, chroot, mkfs)"
 [[ -f build/win32/CTestTestfile.cmake ]] || fail "build build/win32 first"
 for tool in qemu-system-x86_64 debootstrap mkfs.ext4 e2fsck debugfs; do
@@ -94,7 +98,7 @@ start=$(date +%s)
 : >"$run/console.log"
 qemu-system-x86_64 -accel tcg -smp 1 -m 6G -nodefaults -display none -no-reboot -nic none \
     -kernel "$image/vmlinuz" -initrd "$image/initrd.img" \
-    -append "root=/dev/vda rw console=ttyS0 quiet panic=10 init=/sbin/tarn-init tarn_tree=$root" \
+    -append "root=/dev/vda rw console=ttyS0 quiet panic=10 init=/sbin/tarn-init tarn_tree=$root${tests:+ tarn_tests=$tests}" \
     -drive "file=$image/root.img,if=virtio,format=raw,snapshot=on" \
     -drive "file=$run/data.img,if=virtio,format=raw" \
     -serial "file:$run/console.log" &
