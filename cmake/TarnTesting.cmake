@@ -7,13 +7,23 @@ set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(${TARN_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
+# Where 32-bit programs cannot run, the x86 tests run in an emulated machine
+# (scripts/test-x86-vm.sh), several times slower than here.
+if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(tarn_default_test_timeout 1200)
+else()
+    set(tarn_default_test_timeout 300)
+endif()
+set(TARN_TEST_TIMEOUT ${tarn_default_test_timeout} CACHE STRING "Seconds a test may take")
+
 function(tarn_test_properties test_name)
     if(WIN32)
         # 77: the runner could not run this architecture on this machine.
-        set_tests_properties(${test_name} PROPERTIES RESOURCE_LOCK wineprefix TIMEOUT 300
+        set_tests_properties(${test_name} PROPERTIES RESOURCE_LOCK wineprefix
+                                                     TIMEOUT ${TARN_TEST_TIMEOUT}
                                                      SKIP_RETURN_CODE 77)
     else()
-        set_tests_properties(${test_name} PROPERTIES TIMEOUT 300)
+        set_tests_properties(${test_name} PROPERTIES TIMEOUT ${TARN_TEST_TIMEOUT})
     endif()
 endfunction()
 

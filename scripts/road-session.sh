@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The part of scripts/road.sh that runs inside the Wine runner (display,
-# prefix and locale set): BIN_DIR OUT_DIR SHOW
+# prefix and locale set): BIN_DIR OUT_DIR SHOW [CADSIM_OPTION...]
+# (extra options for cadsim.exe, such as a slow start for the tests).
 #
 # TARN_ROAD_APP_DIR: run tarn2.exe from this folder instead of BIN_DIR (an
 # installed copy); TARN_ROAD_REGISTER=0: Drafthand is registered already
@@ -11,6 +12,8 @@ out="$2"
 show="$3"
 app="${TARN_ROAD_APP_DIR:-$bin}"
 register="${TARN_ROAD_REGISTER:-1}"
+shift 3
+cadsim_options=("$@")
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 
 if [[ "$register" == 1 ]]; then
@@ -23,7 +26,7 @@ fi
 picks="10,20;59.92193149366025,22.0810093401773635;35,15"
 mkdir -p "$out"
 cd "$out" # tarn2 and the curve library share auto_temp.txt here
-"$TARN_WINE" "$bin/cadsim.exe" --dxf "$(windows_path "$out/road.dxf")" --pick "$picks" &
+"$TARN_WINE" "$bin/cadsim.exe" --dxf "$(windows_path "$out/road.dxf")" --pick "$picks" "${cadsim_options[@]}" &
 cadsim=$!
 "$TARN_WINE" "$app/tarn2.exe" &
 tarn2=$!

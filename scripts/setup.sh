@@ -33,6 +33,23 @@ if [[ ${#missing[@]} -gt 0 ]]; then
     apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
+# Where 32-bit programs cannot run, the x86 tests run in an emulated machine
+# (scripts/test-x86-vm.sh), which needs these.
+if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    vm_missing=()
+    for package in qemu-system-x86 debootstrap e2fsprogs; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q '^install ok installed$'; then
+            vm_missing+=("$package")
+        fi
+    done
+    if [[ ${#vm_missing[@]} -gt 0 ]]; then
+        [[ $(id -u) -eq 0 ]] || { echo "setup.sh: installing ${vm_missing[*]} needs root" >&2; exit 1; }
+        echo "setup.sh: installing ${vm_missing[*]}"
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+            "${vm_missing[@]}" >/dev/null
+    fi
+fi
+
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
     [[ $(id -u) -eq 0 ]] || { echo "setup.sh: ja_JP.UTF-8 locale missing" >&2; exit 1; }
     sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen

@@ -99,8 +99,10 @@ else
     display_file=$(mktemp)
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
     xvfb_pid=$!
-    for _ in $(seq 1 100); do
+    # Seconds under emulation; give up early only if Xvfb has died.
+    for _ in $(seq 1 1200); do
         [[ -s "$display_file" ]] && break
+        kill -0 "$xvfb_pid" 2>/dev/null || break
         sleep 0.05
     done
     display_number=$(tr -d '\n' <"$display_file")

@@ -42,8 +42,8 @@ run_vbs() { # file, arguments...
     script="$work/$(basename "$source")"
     iconv -f UTF-8 -t CP932 "$source" >"$script"
     # Into a file, not a pipe: a program the script starts may inherit the
-    # output and outlive cscript.
-    timeout 240 "$TARN_WINE" cscript.exe //nologo "$(windows_path "$script")" "$@" \
+    # output and outlive cscript. The limit allows for an emulated machine.
+    timeout 900 "$TARN_WINE" cscript.exe //nologo "$(windows_path "$script")" "$@" \
         >"$work/cscript.out" 2>&1
     local output
     output=$(tr -d '\r' <"$work/cscript.out")
@@ -58,7 +58,8 @@ start_cadsim() { # bin dir, dxf, options...
     shift 2
     "$TARN_WINE" "$bin/cadsim.exe" --dxf "$(windows_path "$dxf")" "$@" &
     cad_pid=$!
-    for _ in $(seq 1 200); do
+    # Up to two minutes: an emulated machine starts it slowly.
+    for _ in $(seq 1 1200); do
         [[ -s "$dxf" ]] && return 0
         sleep 0.1
     done

@@ -12,31 +12,59 @@
 // commctrl.h needs windows.h first.
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <initializer_list>
+#include <optional>
 #include <string>
+#include <utility>
 
 using namespace tarn::app;
 
 namespace {
 
-constexpr DWORD kStepTimeoutMs = 60000;
+// Generous: under emulation one pick or draw takes tens of seconds, and
+// tarn2 and the CAD program take a while to start.
+constexpr DWORD kStepTimeoutMs = 300000;
+// How long one call may wait for tarn2 to answer. No SMTO_ABORTIFHUNG: Wine
+// counts a slow program as hung for a moment, and such a call fails at once.
+constexpr UINT kAnswerTimeoutMs = 60000;
+
+// Handles whatever arrives for this thread: the results of presses come back
+// as callbacks delivered while the queue is read.
+void pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchMessageW(&message);
+    }
+}
 
 bool wait_until(const std::function<bool()>& condition, DWORD timeout_ms) {
     const DWORD start = GetTickCount();
-    while (!condition()) {
+    for (;;) {
+        pump();
+        if (condition()) {
+            return true;
+        }
         if (GetTickCount() - start > timeout_ms) {
             return false;
         }
         Sleep(50);
     }
-    return true;
 }
 
 std::wstring class_name(HWND window) {
     wchar_t name[32] = {};
     GetClassNameW(window, name, 32);
     return name;
+}
+
+// True once the window's thread has handled a message: it exists and answers.
+bool answers(HWND window) {
+    DWORD_PTR ignored = 0;
+    return window != nullptr &&
+           SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerTimeoutMs, &ignored) != 0;
 }
 
 BOOL CALLBACK find_message_box(HWND window, LPARAM found) {
@@ -56,46 +84,86 @@ BOOL CALLBACK collect_static_text(HWND child, LPARAM collected) {
     return TRUE;
 }
 
+void CALLBACK count_handled(HWND, UINT, ULONG_PTR handled, LRESULT) {
+    ++*reinterpret_cast<int*>(handled);
+}
+
 class Form {
 public:
+    // The window exists, its controls are there and its thread answers.
     bool find() {
         return wait_until(
             [this] {
                 window_ = FindWindowW(nullptr, L"tarn2");
-                return window_ != nullptr;
+                return window_ != nullptr && control(kCommand5) != nullptr && answers(window_);
             },
             kStepTimeoutMs);
     }
 
     HWND control(int id) const { return GetDlgItem(window_, id); }
 
-    std::wstring text(int id) const {
+    // Empty when the box could not be read: no value is made up.
+    std::optional<std::wstring> text(int id) const {
         wchar_t buffer[256] = {};
+        DWORD_PTR copied = 0;
+        const HWND box = control(id);
+        if (box == nullptr ||
+            SendMessageTimeoutW(box, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(buffer), SMTO_NORMAL,
+                                kAnswerTimeoutMs, &copied) == 0) {
+            return std::nullopt;
+        }
+        return std::wstring(buffer, std::min<size_t>(copied, 255));
+    }
+
+    // Sets a box and reads it back.
+    bool set_text(int id, const wchar_t* value) const {
+        DWORD_PTR set = 0;
+        const HWND box = control(id);
+        if (box == nullptr ||
+            SendMessageTimeoutW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value), SMTO_NORMAL,
+                                kAnswerTimeoutMs, &set) == 0 ||
+            set != TRUE) {
+            return false;
+        }
+        return text(id) == std::wstring(value);
+    }
+
+    // Selects a tab as a click does and reads the selection back.
+    bool select_tab(int tab) const {
         DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(control(id), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(buffer),
-                            SMTO_ABORTIFHUNG, 5000, &ignored);
-        return buffer;
+        DWORD_PTR selected = 0;
+        const HWND tabs = control(kSSTab1);
+        return tabs != nullptr &&
+               SendMessageTimeoutW(tabs, TCM_SETCURFOCUS, static_cast<WPARAM>(tab), 0, SMTO_NORMAL,
+                                   kAnswerTimeoutMs, &ignored) != 0 &&
+               SendMessageTimeoutW(tabs, TCM_GETCURSEL, 0, 0, SMTO_NORMAL, kAnswerTimeoutMs,
+                                   &selected) != 0 &&
+               selected == static_cast<DWORD_PTR>(tab);
     }
 
-    void set_text(int id, const wchar_t* value) const {
-        DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value),
-                            SMTO_ABORTIFHUNG, 5000, &ignored);
+    // Presses a button without waiting: the handler waits for the CAD program
+    // with messages flowing. The callback comes once the handler has returned,
+    // that is once the pick or the draw has really ended.
+    bool press(int id) {
+        handled_before_ = handled_;
+        return SendMessageCallbackW(window_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                                    reinterpret_cast<LPARAM>(control(id)), count_handled,
+                                    reinterpret_cast<ULONG_PTR>(&handled_)) != 0;
     }
 
-    // Posted, because the handler waits for the CAD program with messages flowing.
-    void press(int id) const {
-        PostMessageW(window_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(control(id)));
+    // Waits until the last press has been handled, or a message box of tarn2
+    // (a failed step; its text says why) shows. Empty when handled.
+    std::wstring wait_handled() const {
+        std::wstring failure;
+        const bool ended = wait_until(
+            [&] {
+                failure = message_box_text();
+                return !failure.empty() || handled_ > handled_before_;
+            },
+            kStepTimeoutMs);
+        return !ended ? L"timed out" : failure;
     }
 
-    void select_tab(int tab) const {
-        DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(control(kSSTab1), TCM_SETCURFOCUS, static_cast<WPARAM>(tab), 0,
-                            SMTO_ABORTIFHUNG, 5000, &ignored);
-    }
-
-    // A message box of tarn2 means a step failed; its text says why.
     std::wstring message_box_text() const {
         HWND box = nullptr;
         const DWORD form_thread = GetWindowThreadProcessId(window_, nullptr);
@@ -110,6 +178,8 @@ public:
 
 private:
     HWND window_ = nullptr;
+    int handled_ = 0;
+    int handled_before_ = 0;
 };
 
 void report(const wchar_t* step, bool ok, const std::wstring& detail = {}) {
@@ -126,42 +196,94 @@ void report(const wchar_t* step, bool ok, const std::wstring& detail = {}) {
     std::fflush(stdout);
 }
 
-// Presses a pick button and waits until both boxes show the picked point.
-bool pick(const Form& form, const wchar_t* step, int button, int x_box, int y_box) {
-    form.set_text(x_box, L"");
-    form.set_text(y_box, L"");
-    form.press(button);
-    std::wstring failure;
-    const bool ok = wait_until(
-        [&] {
-            failure = form.message_box_text();
-            return !failure.empty() || (!form.text(x_box).empty() && !form.text(y_box).empty());
-        },
-        kStepTimeoutMs);
-    const bool picked = ok && failure.empty();
-    report(step, picked,
-           picked            ? form.text(x_box) + L", " + form.text(y_box)
-           : failure.empty() ? L"timed out"
-                             : failure);
-    return picked;
+// The CAD program's main window answers (tarn2 connects to it on the first pick).
+bool find_cad() {
+    return wait_until([] { return answers(FindWindowW(L"CadsimMain", nullptr)); }, kStepTimeoutMs);
 }
 
-// Presses the draw button and waits until the run has ended (buttons enabled).
-bool draw(const Form& form, const wchar_t* step, int tab) {
-    form.select_tab(tab);
-    form.press(kCommand5);
-    // The run disables the buttons at once; give it a moment to start.
-    wait_until([&] { return !IsWindowEnabled(form.control(kCommand5)); }, 2000);
-    std::wstring failure;
-    const bool ended = wait_until(
+// tarn2 hands its commands over and returns; the CAD program may still be
+// working through them. It has taken them all once its command line shows the
+// bare idle prompt ("ｺﾏﾝﾄﾞ: " in code page 932) for a while: queued input is
+// taken as soon as a prompt shows.
+bool cad_has_finished() {
+    const char idle[] = "\xBA\xCF\xDD\xC4\xDE: ";
+    int idle_reads = 0;
+    return wait_until(
         [&] {
-            failure = form.message_box_text();
-            return !failure.empty() || IsWindowEnabled(form.control(kCommand5));
+            const HWND text = FindWindowW(L"CadsimText", nullptr);
+            const HWND pane = FindWindowExW(text, nullptr, L"CadsimPane", nullptr);
+            const HWND line = FindWindowExW(pane, nullptr, L"CadsimCommandLine", nullptr);
+            char buffer[64] = {};
+            DWORD_PTR copied = 0;
+            const bool read =
+                line != nullptr && SendMessageTimeoutA(line, WM_GETTEXT, sizeof buffer,
+                                                       reinterpret_cast<LPARAM>(buffer),
+                                                       SMTO_NORMAL, kAnswerTimeoutMs, &copied) != 0;
+            idle_reads = read && std::string(buffer) == idle ? idle_reads + 1 : 0;
+            return idle_reads >= 10;
         },
         kStepTimeoutMs);
-    const bool drawn = ended && failure.empty();
-    report(step, drawn, drawn ? L"" : failure.empty() ? L"timed out" : failure);
-    return drawn;
+}
+
+// Clears both boxes, presses a pick button, waits until the pick has ended
+// and reports the point read from the boxes.
+bool pick(Form& form, const wchar_t* step, int button, int x_box, int y_box) {
+    if (!form.set_text(x_box, L"") || !form.set_text(y_box, L"")) {
+        report(step, false, L"the point boxes could not be cleared");
+        return false;
+    }
+    if (!form.press(button)) {
+        report(step, false, L"the button could not be pressed");
+        return false;
+    }
+    const std::wstring failure = form.wait_handled();
+    if (!failure.empty()) {
+        report(step, false, failure);
+        return false;
+    }
+    const std::optional<std::wstring> x = form.text(x_box);
+    const std::optional<std::wstring> y = form.text(y_box);
+    if (!x || !y) {
+        report(step, false, L"the point boxes could not be read");
+        return false;
+    }
+    if (x->empty() || y->empty()) {
+        report(step, false, L"the pick ended without a point");
+        return false;
+    }
+    report(step, true, *x + L", " + *y);
+    return true;
+}
+
+// Presses the draw button on a tab and waits until the run has ended.
+bool draw(Form& form, const wchar_t* step, int tab) {
+    if (!form.select_tab(tab)) {
+        report(step, false, L"the tab could not be selected");
+        return false;
+    }
+    if (!form.press(kCommand5)) {
+        report(step, false, L"the button could not be pressed");
+        return false;
+    }
+    const std::wstring failure = form.wait_handled();
+    report(step, failure.empty(), failure);
+    return failure.empty();
+}
+
+// Fills the boxes of a step on its tab.
+bool set_boxes(Form& form, const wchar_t* step, int tab,
+               std::initializer_list<std::pair<int, const wchar_t*>> values) {
+    if (!form.select_tab(tab)) {
+        report(step, false, L"the tab could not be selected");
+        return false;
+    }
+    for (const auto& [id, value] : values) {
+        if (!form.set_text(id, value)) {
+            report(step, false, std::wstring(L"a box could not be set to ") + value);
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace
@@ -169,25 +291,27 @@ bool draw(const Form& form, const wchar_t* step, int tab) {
 int main() {
     Form form;
     if (!form.find()) {
-        report(L"find the tarn2 window", false);
+        report(L"find the tarn2 window", false, L"no answering window");
         return 1;
     }
-    bool ok = pick(form, L"pick KA", kCommand1, kX0, kY0) &&
-              pick(form, L"pick KE", kCommand2, kX1, kY1) &&
-              pick(form, L"pick the side point", kCommand3, kX2, kY2);
-    if (ok) {
-        form.set_text(kA, L"100");
-        form.set_text(kPitch, L"1");
-        ok = draw(form, L"draw the centre line (A 100, pitch 1 m)", kTabCentreLine);
+    if (!find_cad()) {
+        report(L"find the CAD program", false, L"no answering window");
+        return 1;
     }
-    if (ok) {
-        form.select_tab(kTabParallel);
-        form.set_text(kW, L"3");
-        form.set_text(kDw, L"0.5");
-        ok = draw(form, L"draw the parallel line (W 3 m, dW 0.5 m, linear)", kTabParallel);
+    const wchar_t* const centre = L"draw the centre line (A 100, pitch 1 m)";
+    const wchar_t* const parallel = L"draw the parallel line (W 3 m, dW 0.5 m, linear)";
+    const bool ok = pick(form, L"pick KA", kCommand1, kX0, kY0) &&
+                    pick(form, L"pick KE", kCommand2, kX1, kY1) &&
+                    pick(form, L"pick the side point", kCommand3, kX2, kY2) &&
+                    set_boxes(form, centre, kTabCentreLine, {{kA, L"100"}, {kPitch, L"1"}}) &&
+                    draw(form, centre, kTabCentreLine) &&
+                    set_boxes(form, parallel, kTabParallel, {{kW, L"3"}, {kDw, L"0.5"}}) &&
+                    draw(form, parallel, kTabParallel) &&
+                    draw(form, L"draw the normal at KE", kTabNormal);
+    if (!ok) {
+        return 1;
     }
-    if (ok) {
-        ok = draw(form, L"draw the normal at KE", kTabNormal);
-    }
-    return ok ? 0 : 1;
+    const bool finished = cad_has_finished();
+    report(L"the CAD program has taken every command", finished, finished ? L"" : L"timed out");
+    return finished ? 0 : 1;
 }

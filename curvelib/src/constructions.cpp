@@ -59,7 +59,10 @@ std::int32_t place_curve(const CurveState& state, double a, PlacedCurve& curve) 
     if (search.status != SearchStatus::found) {
         return search_failure(search.status);
     }
-    const double phi = std::asin(search.local.y / chord_length);
+    // asin(y / chord), formed from atan2 and sqrt: the C runtime's asin is
+    // rounded differently by its 32- and 64-bit builds (see portable_tan).
+    const double y = search.local.y;
+    const double phi = std::atan2(y, std::sqrt((chord_length - y) * (chord_length + y)));
     if (!std::isfinite(phi)) {
         return TARN_ERROR_ANGLE_TOO_LARGE;
     }

@@ -97,6 +97,13 @@ double relative_angle(Point p, double theta) {
 }
 
 SideCase side_case(Point end_offset, Point side_offset) {
+    // A side point on the line p0->p1 is the left case. The angles below would
+    // decide that only by an exact cancellation (behind p0, e2 must come out
+    // as +pi, not -pi), which the compiler's choice of precision can undo;
+    // equal cross products are equal however they are rounded.
+    if (end_offset.x * side_offset.y == end_offset.y * side_offset.x) {
+        return SideCase::left;
+    }
     const double alpha = std::atan2(end_offset.y, end_offset.x);
     const double e1 = relative_angle(end_offset, alpha);
     const double e2 = relative_angle(side_offset, alpha);
@@ -169,13 +176,20 @@ FootSearch find_foot_point(double a, const Placement& placement, Point target) {
 
 namespace {
 
+// tan and asin come from the C runtime DLL, whose 32-bit build computes them
+// with other intermediate rounding than its 64-bit build; sin, cos, atan2 and
+// sqrt are linked into the library itself and give the same bits in both.
+double portable_tan(double angle) {
+    return std::sin(angle) / std::cos(angle);
+}
+
 // The normal as atan2(-1/tan(beta), 1), before it is moved into a half plane.
 // In the left case the tangent is taken of pi - tau + phi + alpha, which
 // equals alpha + phi - tau up to the rounding of the pi literal. A tangent of
 // exactly zero gives -1/0 = -inf and so a vertical normal.
 double unfolded_normal(double alpha, double phi, double tau, SideCase side_case) {
-    const double tangent = side_case == SideCase::right ? std::tan(alpha - phi + tau)
-                                                        : std::tan(kPi - tau + phi + alpha);
+    const double tangent = side_case == SideCase::right ? portable_tan(alpha - phi + tau)
+                                                        : portable_tan(kPi - tau + phi + alpha);
     return std::atan2(-1.0 / tangent, 1.0);
 }
 

@@ -3,6 +3,8 @@
 # bind with GetProcAddress); runs without Wine, so it also covers x86.
 #   check_export_names.sh OBJDUMP DLL NAME...
 set -euo pipefail
+# objdump translates its headers under other locales, and the sed below reads them.
+export LC_ALL=C
 objdump="$1"
 dll="$2"
 shift 2

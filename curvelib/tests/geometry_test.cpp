@@ -100,8 +100,14 @@ TEST(SideTest, ClockwiseIsRightAndTheLineItselfIsLeft) {
     const Point chord{1000.0, 500.0};
     EXPECT_EQ(side_case(chord, {500.0, -800.0}), SideCase::right);
     EXPECT_EQ(side_case(chord, {500.0, 800.0}), SideCase::left);
-    // Behind p0 on the line: e2 = pi, the left case.
-    EXPECT_EQ(side_case(chord, {-2000.0, -1000.0}), SideCase::left);
+    // On the line, behind p0 (e2 = pi), beyond p1, at p1 and at p0 itself: left.
+    for (const Point on_line :
+         {Point{-2000.0, -1000.0}, Point{3000.0, 1500.0}, Point{1000.0, 500.0}, Point{0.0, 0.0}}) {
+        EXPECT_EQ(side_case(chord, on_line), SideCase::left) << on_line.x << ", " << on_line.y;
+    }
+    // Just off the line behind p0 the angles still decide.
+    EXPECT_EQ(side_case(chord, {-2000.0, -1000.001}), SideCase::right);
+    EXPECT_EQ(side_case(chord, {-2000.0, -999.999}), SideCase::left);
     EXPECT_NEAR(relative_angle({0.0, 1.0}, kPi / 2), 0.0, 1e-12);
     EXPECT_NEAR(relative_angle({1.0, 0.0}, kPi / 2), -kPi / 2, 1e-12);
 }

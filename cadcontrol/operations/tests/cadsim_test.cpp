@@ -86,8 +86,9 @@ public:
         return AcadExecute(records_, shell_, *this, session_.execute_timeout(), path, parameter, 0,
                            mode);
     }
-    // Searches until cadsim shows its windows.
-    bool find(DWORD limit = 20000) {
+    // Searches until cadsim shows its windows (an emulated machine takes
+    // tens of seconds to start it).
+    bool find(DWORD limit = 120000) {
         const DWORD start = ::GetTickCount();
         while (search() != kSuccess) {
             if (::GetTickCount() - start > limit) {
