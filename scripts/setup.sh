@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     cmake g++ make googletest libgtest-dev libgmock-dev libbenchmark-dev clang-format
     libcli11-dev
+    clang libclang-rt-14-dev
     mingw-w64 mingw-w64-tools libwine-dev wine wine64 wine32:i386
     xvfb xauth x11-utils imagemagick locales python3 python3-ezdxf procps psmisc
     wixl msitools zip

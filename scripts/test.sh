@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The whole test run: setup, the native build (sanitizers), the two Windows
-# builds, and every test of each (the Windows ones under Wine).
+# builds, and every test of each (the Windows ones under Wine); after the
+# native tests a short fuzzing run of the portable parsers.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -24,6 +25,8 @@ build native
 build win64 --toolchain "$root/cmake/toolchain-mingw-x64.cmake"
 build win32 --toolchain "$root/cmake/toolchain-mingw-x86.cmake"
 run_tests native
+echo "=== fuzz (smoke)"
+"$root/scripts/fuzz.sh" 5
 run_tests win64
 # Where this machine cannot run 32-bit programs the x86 Wine tests report as
 # skipped; scripts/test-x86-vm.sh runs them in an emulated machine (README).
