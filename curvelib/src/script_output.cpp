@@ -1,5 +1,6 @@
 #include "script_output.h"
 
+#include <charconv>
 #include <cmath>
 
 namespace curvelib {
@@ -31,15 +32,21 @@ Point drawing_point(const CurveState& state, Point offset) {
     return absolute;
 }
 
-namespace {
-
-// Every number of the drawing script goes through here: the text before the
-// point, then x and y.
-void write_point(std::FILE* out, const char* before, Point p) {
-    std::fprintf(out, "%s%.15le,%.15le", before, p.x, p.y);
+char* format_script_number(char* first, double value) {
+    return std::to_chars(first, first + kScriptNumberChars, value, std::chars_format::scientific,
+                         15)
+        .ptr;
 }
 
-} // namespace
+// Every number of the drawing script goes through here.
+void write_point(std::FILE* out, const char* before, Point p) {
+    char text[2 * kScriptNumberChars + 1];
+    char* end = format_script_number(text, p.x);
+    *end++ = ',';
+    end = format_script_number(end, p.y);
+    std::fputs(before, out);
+    std::fwrite(text, 1, static_cast<std::size_t>(end - text), out);
+}
 
 void write_line(const CurveState& state, Point start, Point end, std::FILE* out) {
     write_point(out, "line\n", drawing_point(state, start));

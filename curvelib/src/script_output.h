@@ -42,6 +42,18 @@ private:
 // Absolute drawing coordinates of an offset from p0.
 Point drawing_point(const CurveState& state, Point offset);
 
+// The longest text of format_script_number: sign, 17 significant characters,
+// "e", exponent sign and three digits.
+constexpr int kScriptNumberChars = 24;
+
+// A number of the drawing script, byte for byte what printf's "%.15le" gives
+// (C99 exponent form, at least two exponent digits), without printf's cost.
+// Writes at most kScriptNumberChars characters from first; returns the end.
+char* format_script_number(char* first, double value);
+
+// The text before the point, then x and y separated by a comma.
+void write_point(std::FILE* out, const char* before, Point p);
+
 // The whole "line" record.
 void write_line(const CurveState& state, Point start, Point end, std::FILE* out);
 
