@@ -33,15 +33,13 @@ started_process start_process(std::wstring command_line, const wchar_t* folder) 
     return started;
 }
 
-namespace {
-
-int for_each_thread(DWORD process_id, DWORD(WINAPI* action)(HANDLE)) {
+int suspend_threads(DWORD process_id) {
     unique_handle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
     if (snapshot.get() == INVALID_HANDLE_VALUE) {
         snapshot.release(); // not a handle
         return 0;
     }
-    int touched = 0;
+    int suspended = 0;
     THREADENTRY32 entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = ::Thread32First(snapshot.get(), &entry); more;
@@ -50,21 +48,11 @@ int for_each_thread(DWORD process_id, DWORD(WINAPI* action)(HANDLE)) {
             continue;
         }
         const unique_handle thread(::OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID));
-        if (thread && action(thread.get()) != static_cast<DWORD>(-1)) {
-            ++touched;
+        if (thread && ::SuspendThread(thread.get()) != static_cast<DWORD>(-1)) {
+            ++suspended;
         }
     }
-    return touched;
-}
-
-} // namespace
-
-int suspend_threads(DWORD process_id) {
-    return for_each_thread(process_id, ::SuspendThread);
-}
-
-int resume_threads(DWORD process_id) {
-    return for_each_thread(process_id, ::ResumeThread);
+    return suspended;
 }
 
 } // namespace tarn

@@ -20,9 +20,8 @@ struct started_process {
 // a refused start is tried again a few times before it counts as failed.
 started_process start_process(std::wstring command_line, const wchar_t* folder = nullptr);
 
-// Suspends or resumes every thread of a process, as a debugger's break does:
-// the tests of callers of a program that hangs. Returns the threads touched.
+// Suspends every thread of a process, as a debugger's break does: the tests
+// of callers of a program that hangs. Returns the threads suspended.
 int suspend_threads(DWORD process_id);
-int resume_threads(DWORD process_id);
 
 } // namespace tarn
