@@ -225,13 +225,9 @@ bool cad_has_finished() {
         kStepTimeoutMs);
 }
 
-// Clears both boxes, presses a pick button, waits until the pick has ended
-// and reports the point read from the boxes.
-bool pick(Form& form, const wchar_t* step, int button, int x_box, int y_box) {
-    if (!form.set_text(x_box, L"") || !form.set_text(y_box, L"")) {
-        report(step, false, L"the point boxes could not be cleared");
-        return false;
-    }
+// Presses a button and waits until its handler has returned; a failure is
+// reported under step.
+bool press_and_wait(Form& form, const wchar_t* step, int button) {
     if (!form.press(button)) {
         report(step, false, L"the button could not be pressed");
         return false;
@@ -239,6 +235,19 @@ bool pick(Form& form, const wchar_t* step, int button, int x_box, int y_box) {
     const std::wstring failure = form.wait_handled();
     if (!failure.empty()) {
         report(step, false, failure);
+        return false;
+    }
+    return true;
+}
+
+// Clears both boxes, presses a pick button, waits until the pick has ended
+// and reports the point read from the boxes.
+bool pick(Form& form, const wchar_t* step, int button, int x_box, int y_box) {
+    if (!form.set_text(x_box, L"") || !form.set_text(y_box, L"")) {
+        report(step, false, L"the point boxes could not be cleared");
+        return false;
+    }
+    if (!press_and_wait(form, step, button)) {
         return false;
     }
     const std::optional<std::wstring> x = form.text(x_box);
@@ -261,13 +270,11 @@ bool draw(Form& form, const wchar_t* step, int tab) {
         report(step, false, L"the tab could not be selected");
         return false;
     }
-    if (!form.press(kCommand5)) {
-        report(step, false, L"the button could not be pressed");
+    if (!press_and_wait(form, step, kCommand5)) {
         return false;
     }
-    const std::wstring failure = form.wait_handled();
-    report(step, failure.empty(), failure);
-    return failure.empty();
+    report(step, true);
+    return true;
 }
 
 // Fills the boxes of a step on its tab.
