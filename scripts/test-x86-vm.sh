@@ -64,7 +64,7 @@ image="$cache/image-$recipe_hash"
     if [[ ! -f "$image/complete" ]]; then
         # A build that was killed may have left /proc, /sys or /dev bound
         # inside its root: unmount them before anything there is removed.
-        grep -o " $cache/image-[^ ]*" /proc/mounts | sort -r | xargs -r -n1 umount -l
+        { grep -o " $cache/image-[^ ]*" /proc/mounts || true; } | sort -r | xargs -r -n1 umount -l
         find "$cache" -maxdepth 1 -name 'image-*' ! -name "image-$recipe_hash" \
             -exec rm -rf --one-file-system {} +
         say "building the guest image (once; cached in $image)"
