@@ -20,6 +20,10 @@ constexpr char kHistoryClass[] = "CadsimHistory";
 
 constexpr UINT_PTR kIdleTimer = 1;
 constexpr UINT_PTR kPickTimer = 2;
+// Input can come a thousand times a second; the windows are painted at most
+// this often meanwhile, not once per input.
+constexpr UINT_PTR kRepaintTimer = 3;
+constexpr UINT kRepaintDelayMs = 40;
 // A scripted pick comes this long after its prompt, as a user's would.
 constexpr UINT kPickDelayMs = 150;
 // Posted to the main window to start a fault once the input that caused it
@@ -424,6 +428,11 @@ void Host::on_click(int x, int y) {
 
 void Host::on_timer(UINT_PTR id) {
     ::KillTimer(main_.get(), id);
+    if (id == kRepaintTimer) {
+        repaint_timer_armed_ = false;
+        repaint();
+        return;
+    }
     if (id == kIdleTimer) {
         idle_timer_armed_ = false;
         engine_.become_idle();
@@ -449,6 +458,18 @@ void Host::sync_texts() {
     history_seen_ = engine_.history_added();
 }
 
+void Host::repaint() {
+    if (main_) {
+        ::InvalidateRect(main_.get(), nullptr, FALSE);
+    }
+    if (command_ != nullptr) {
+        ::InvalidateRect(command_, nullptr, TRUE);
+    }
+    if (history_ != nullptr) {
+        ::InvalidateRect(history_, nullptr, TRUE);
+    }
+}
+
 void Host::sync() {
     if (engine_.drawing_revision() != written_revision_ || !dxf_written_once_) {
         write_dxf();
@@ -461,14 +482,12 @@ void Host::sync() {
             ::SetWindowPos(front, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         }
     }
-    if (main_) {
-        ::InvalidateRect(main_.get(), nullptr, FALSE);
-    }
-    if (command_ != nullptr) {
-        ::InvalidateRect(command_, nullptr, TRUE);
-    }
-    if (history_ != nullptr) {
-        ::InvalidateRect(history_, nullptr, TRUE);
+    if (!repaint_timer_armed_) {
+        repaint_timer_armed_ =
+            main_ && ::SetTimer(main_.get(), kRepaintTimer, kRepaintDelayMs, nullptr) != 0;
+        if (!repaint_timer_armed_) {
+            repaint();
+        }
     }
     if (!main_ || closing_) {
         return;
@@ -507,6 +526,7 @@ void Host::finish() {
     }
     ::KillTimer(main_.get(), kIdleTimer);
     ::KillTimer(main_.get(), kPickTimer);
+    ::KillTimer(main_.get(), kRepaintTimer);
     write_dxf();
     ::PostQuitMessage(0);
 }

@@ -51,6 +51,8 @@ private:
     // the engine has changed.
     void sync();
     void sync_texts();
+    // Invalidates the three painted windows.
+    void repaint();
     void write_dxf();
     // Saves the drawing and ends the message loop; once.
     void finish();
@@ -82,6 +84,7 @@ private:
     bool idle_timer_armed_ = false;
     uint64_t armed_pick_serial_ = 0;
     bool pick_timer_armed_ = false;
+    bool repaint_timer_armed_ = false;
     size_t next_pick_ = 0;
     bool closing_ = false;
     bool finished_ = false;

@@ -70,6 +70,25 @@ SearchStatus walk_lengths(double& length, ProbeAt probe, Back back) {
     return SearchStatus::found;
 }
 
+// The x and y series side by side in the two lanes of one vector: each lane
+// divides and adds exactly as the scalar form does, so the bits are the same,
+// but a term's two divisions go through the divider together.
+using DoublePair = double __attribute__((vector_size(16)));
+
+struct PairedDenominators {
+    DoublePair n[10];
+};
+
+PairedDenominators pair_denominators() {
+    PairedDenominators paired{};
+    for (int n = 0; n < 10; ++n) {
+        paired.n[n] = DoublePair{x_series_denominators[n], y_series_denominators[n]};
+    }
+    return paired;
+}
+
+const PairedDenominators kPairedDenominators = pair_denominators();
+
 } // namespace
 
 Point clothoid_point(double a, double length) {
@@ -78,15 +97,13 @@ Point clothoid_point(double a, double length) {
     // the power-function form to double precision and is several times faster.
     const double tau_squared = tau * tau;
     double term = 1.0;
-    double sum_x = 0.0;
-    double sum_y = 0.0;
+    DoublePair sums{0.0, 0.0};
     for (int n = 0; n < 10; ++n) {
-        sum_x += term / x_series_denominators[n];
-        sum_y += term / y_series_denominators[n];
+        sums += DoublePair{term, term} / kPairedDenominators.n[n];
         term *= -tau_squared;
     }
     const double k = std::sqrt(2.0 * tau);
-    return {k * sum_x * a * 1000.0, k * sum_y * tau * a * 333.3333333333333};
+    return {k * sums[0] * a * 1000.0, k * sums[1] * tau * a * 333.3333333333333};
 }
 
 double relative_angle(Point p, double theta) {
