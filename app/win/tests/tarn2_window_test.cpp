@@ -352,7 +352,7 @@ TEST_F(Tarn2Window, DrawAndPickWithoutCadSayWhy) {
 
 TEST_F(Tarn2Window, ClosingEndsTheProgram) {
     PostMessageW(form_, WM_CLOSE, 0, 0);
-    ASSERT_EQ(WaitForSingleObject(process_.get(), 10000), WAIT_OBJECT_0);
+    ASSERT_EQ(WaitForSingleObject(process_.get(), 120000), WAIT_OBJECT_0);
     DWORD code = 1;
     GetExitCodeProcess(process_.get(), &code);
     EXPECT_EQ(code, 0u);
@@ -679,7 +679,7 @@ TEST_F(Tarn2WithCad, PressesDuringAPickAreRefusedAndClosingEndsTheWait) {
     EXPECT_FALSE(script_written()) << "a draw ran inside the pick";
 
     PostMessageW(form_, WM_CLOSE, 0, 0);
-    ASSERT_EQ(WaitForSingleObject(process_.get(), 20000), WAIT_OBJECT_0)
+    ASSERT_EQ(WaitForSingleObject(process_.get(), 120000), WAIT_OBJECT_0)
         << "tarn2 did not close during a pick";
     DWORD code = 1;
     GetExitCodeProcess(process_.get(), &code);

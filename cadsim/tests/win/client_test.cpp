@@ -260,7 +260,7 @@ TEST(CadsimOptions, WithoutAConsoleTheTextShowsInABox) {
                 }
                 return false;
             },
-            10s);
+            kStartLimit);
         if (!shown) {
             ::TerminateProcess(process.get(), 99);
             ADD_FAILURE() << "no box";
@@ -276,7 +276,8 @@ TEST(CadsimOptions, WithoutAConsoleTheTextShowsInABox) {
         }
         EXPECT_EQ(::WaitForSingleObject(process.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
         ::PostMessageW(box.hwnd, WM_COMMAND, IDOK, 0);
-        ASSERT_EQ(::WaitForSingleObject(process.get(), 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+        ASSERT_EQ(::WaitForSingleObject(process.get(), kEndLimitMs),
+                  static_cast<DWORD>(WAIT_OBJECT_0));
         DWORD code = 99;
         ::GetExitCodeProcess(process.get(), &code);
         EXPECT_EQ(code, c.code);
