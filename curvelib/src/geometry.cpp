@@ -6,11 +6,11 @@ namespace curvelib {
 
 // (4n+1)(2n)! and (4n+3)(2n+1)!/3; from n = 7 on held to ten digits, as the
 // curves drawn so far were computed with these very values.
-const double x_series_denominators[10] = {
+constexpr double x_series_denominators[10] = {
     1.0,        10.0,        216.0,          9360.0,         685440.0,
     76204800.0, 1.197504e10, 2.528170445e12, 6.904520663e14, 2.368878271e17,
 };
-const double y_series_denominators[10] = {
+constexpr double y_series_denominators[10] = {
     1.0,         14.0,          440.0,          25200.0,        2298240.0,
     306028800.0, 5.60431872e10, 1.351263513e13, 4.149686661e15, 1.581386305e18,
 };
@@ -79,7 +79,7 @@ struct PairedDenominators {
     DoublePair n[10];
 };
 
-PairedDenominators pair_denominators() {
+constexpr PairedDenominators pair_denominators() {
     PairedDenominators paired{};
     for (int n = 0; n < 10; ++n) {
         paired.n[n] = DoublePair{x_series_denominators[n], y_series_denominators[n]};
@@ -87,7 +87,9 @@ PairedDenominators pair_denominators() {
     return paired;
 }
 
-const PairedDenominators kPairedDenominators = pair_denominators();
+// Constant-initialised: a caller during another file's static initialisation
+// finds it ready.
+constexpr PairedDenominators kPairedDenominators = pair_denominators();
 
 } // namespace
 
