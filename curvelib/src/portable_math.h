@@ -7,12 +7,14 @@
 
 namespace curvelib {
 
-// Within 1 ulp of the exact value for |x| < 1.6e6 (every angle the library
-// forms); beyond that the C runtime's result.
+// The correctly rounded result (the double nearest the exact value, but in
+// cases too rare to meet) for |x| < 1.5e6, every angle the library forms;
+// beyond that the C runtime's result.
 double portable_sin(double x);
 double portable_cos(double x);
 
-// Within 1 ulp; the C standard's results for zeros, infinities and NaN.
+// Correctly rounded likewise, for all inputs; the C standard's results for
+// zeros, infinities and NaN.
 double portable_atan2(double y, double x);
 
 } // namespace curvelib
