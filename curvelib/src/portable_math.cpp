@@ -6,7 +6,7 @@
 // Ziv's strategy: a fast evaluation gives the result as an unevaluated sum
 // hi + lo with a bound on its error; when every value within the bound rounds
 // to the same double, that double is the correctly rounded result. Otherwise
-// (about one call in a hundred for sin and cos, fewer for atan2) the result is
+// (about one call in 150 for sin and cos, one in 700 for atan2) the result is
 // computed again in double-double arithmetic (about 104 bits), which decides
 // all but cases too rare to meet. Only IEEE double operations are used, each
 // rounded on its own (the library is built with -ffp-contract=off), so every
