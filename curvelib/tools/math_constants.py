@@ -30,11 +30,6 @@ def atan(x):
     return total * (2 ** halvings)
 
 
-def nearest(v):
-    f = Fraction(v)
-    return float(f.numerator / f.denominator) if False else float(Fraction(v))
-
-
 def dd(v):
     hi = float(Fraction(v))
     lo = float(Fraction(v) - Fraction(hi))
@@ -55,10 +50,6 @@ def bits(v, n):
     return float(Fraction(m, 2 ** (n - 1)) * Fraction(2) ** e)
 
 
-def fmt(x):
-    return repr(x)
-
-
 PI = 4 * atan(1)
 half_pi = PI / 2
 
@@ -66,11 +57,11 @@ print("// pi/2 in 33 + 33 + 33 + 53 bits")
 rest = Fraction(half_pi)
 for n in (33, 33, 33, 53):
     piece = bits(rest, n)
-    print(fmt(piece))
+    print(repr(piece))
     rest -= Fraction(piece)
-print("// 2/pi", fmt(float(Fraction(2 / PI))))
-print("// pi/2 dd", *map(fmt, dd(half_pi)))
-print("// pi dd", *map(fmt, dd(PI)))
+print("// 2/pi", repr(float(Fraction(2 / PI))))
+print("// pi/2 dd", *map(repr, dd(half_pi)))
+print("// pi dd", *map(repr, dd(PI)))
 
 print("// 1/k! for k = 0..29 as hi, lo")
 fact = Fraction(1)
@@ -78,14 +69,14 @@ for k in range(0, 30):
     if k:
         fact *= k
     h, l = dd(1 / fact)
-    print(f"{{{fmt(h)}, {fmt(l)}}}, // 1/{k}!")
+    print(f"{{{repr(h)}, {repr(l)}}}, // 1/{k}!")
 
 print("// 1/(2k+1), k = 0..9")
 for k in range(0, 10):
     h, l = dd(Fraction(1, 2 * k + 1))
-    print(f"{{{fmt(h)}, {fmt(l)}}},")
+    print(f"{{{repr(h)}, {repr(l)}}},")
 
 print("// atan(j/64), j = 0..64")
 for j in range(0, 65):
     h, l = dd(atan(Decimal(j) / 64))
-    print(f"{{{fmt(h)}, {fmt(l)}}},")
+    print(f"{{{repr(h)}, {repr(l)}}},")
