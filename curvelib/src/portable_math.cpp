@@ -222,22 +222,28 @@ constexpr double kReducibleLimit = kMaxQuadrants * 1.5;
 constexpr DoubleDouble kPiOver2 = {1.5707963267948966, 6.123233995736766e-17};
 constexpr DoubleDouble kPiDd = {3.141592653589793, 1.2246467991473532e-16};
 
-// x reduced to about [-π/4, π/4], to some 2^-104 of itself (and 2^-130
-// absolutely), and its quadrant.
+// x reduced to about [-π/4, π/4], and its quadrant. Exactly: to some 2^-104
+// of itself and 2^-130 absolutely, for the slow path. Otherwise the last two
+// pieces of π/2 are subtracted in plain double, within 2^-100 absolutely,
+// which the fast path's bound allows for.
 struct Reduced {
     DoubleDouble r;
     int quadrant;
 };
 
-inline Reduced reduce(double x) {
+inline Reduced reduce(double x, bool exactly) {
     if (std::fabs(x) <= 0.78) {
         return {{x, 0.0}, 0};
     }
     const double n = round_to_integer(x * kTwoOverPi);
     const double t = x - n * kPiOver2Part1; // exact
     DoubleDouble r = two_sum(t, -(n * kPiOver2Part2));
-    r = dd_add(r, {-(n * kPiOver2Part3), 0.0});
-    r = dd_add(r, negate(two_product(n, kPiOver2Part4)));
+    if (exactly) {
+        r = dd_add(r, {-(n * kPiOver2Part3), 0.0});
+        r = dd_add(r, negate(two_product(n, kPiOver2Part4)));
+    } else {
+        r = two_sum(r.hi, r.lo - (n * kPiOver2Part3 + n * kPiOver2Part4));
+    }
     return {r, static_cast<int>(static_cast<long long>(n) & 3)};
 }
 
@@ -245,7 +251,7 @@ inline Reduced reduce(double x) {
 // z^3 on in plain double); the bound leaves a margin, plus the reduction's
 // absolute error.
 constexpr double kSinCosFastBound = 0x1p-61;
-constexpr double kReductionError = 0x1p-125;
+constexpr double kReductionError = 0x1p-99;
 
 // sin(r) for |r| <= π/4 + a little: r + r^3 (-1/6 + z/120 + z^2 P(z)), z = r^2,
 // with everything down to the z/120 term in double-double.
@@ -309,15 +315,18 @@ double cos_slow(DoubleDouble r) {
     return c.hi + c.lo;
 }
 
-// sin (even quadrant) or cos (odd) of the reduced argument, signed for the
-// quadrant.
-double sin_of_quadrant(const Reduced& reduced) {
-    const bool use_cos = (reduced.quadrant & 1) != 0;
+// sin x, or with shift 1 cos x = sin(x + π/2): sin of the reduced argument
+// in even quadrants, cos in odd ones, signed for the quadrant.
+double sin_shifted(double x, int shift) {
+    Reduced reduced = reduce(x, false);
+    const int quadrant = reduced.quadrant + shift;
+    const bool use_cos = (quadrant & 1) != 0;
     double value = use_cos ? cos_fast(reduced.r) : sin_fast(reduced.r);
     if (std::isnan(value)) {
+        reduced = reduce(x, true);
         value = use_cos ? cos_slow(reduced.r) : sin_slow(reduced.r);
     }
-    return (reduced.quadrant & 2) != 0 ? -value : value;
+    return (quadrant & 2) != 0 ? -value : value;
 }
 
 } // namespace
@@ -329,7 +338,7 @@ double portable_sin(double x) {
     if (std::fabs(x) < 0x1p-27) {
         return x; // sin x = x (1 - x^2/6) rounds to x
     }
-    return sin_of_quadrant(reduce(x));
+    return sin_shifted(x, 0);
 }
 
 double portable_cos(double x) {
@@ -339,9 +348,7 @@ double portable_cos(double x) {
     if (std::fabs(x) < 0x1p-27) {
         return 1.0; // 1 - x^2/2 rounds to 1
     }
-    Reduced reduced = reduce(x);
-    reduced.quadrant += 1; // cos x = sin(x + π/2)
-    return sin_of_quadrant(reduced);
+    return sin_shifted(x, 1);
 }
 
 namespace {
