@@ -1,6 +1,7 @@
 #include "constructions.h"
 
 #include "curvelib.h"
+#include "portable_math.h"
 
 #include <cmath>
 #include <initializer_list>
@@ -62,12 +63,12 @@ std::int32_t place_curve(const CurveState& state, double a, PlacedCurve& curve) 
     // asin(y / chord), formed from atan2 and sqrt: the C runtime's asin is
     // rounded differently by its 32- and 64-bit builds (see portable_tan).
     const double y = search.local.y;
-    const double phi = std::atan2(y, std::sqrt((chord_length - y) * (chord_length + y)));
+    const double phi = portable_atan2(y, std::sqrt((chord_length - y) * (chord_length + y)));
     if (!std::isfinite(phi)) {
         return TARN_ERROR_ANGLE_TOO_LARGE;
     }
     curve.a = a;
-    curve.alpha = std::atan2(chord.y, chord.x);
+    curve.alpha = portable_atan2(chord.y, chord.x);
     curve.length_mm = search.length_mm;
     curve.placement = Placement(curve.alpha, phi, side_case(chord, state.side_offset));
     return TARN_OK;
@@ -139,7 +140,7 @@ void set_line(Construction& c, Point start, Point end, double station_m) {
                                 tangent_angle_m(c.curve.a, station_m), c.curve.placement.side());
     for (const Point vertex : {start, end}) {
         const Point d = vertex - on_curve;
-        add_vertex(c, vertex, station_m, d.x * std::cos(psi) + d.y * std::sin(psi));
+        add_vertex(c, vertex, station_m, d.x * portable_cos(psi) + d.y * portable_sin(psi));
     }
 }
 
@@ -191,7 +192,7 @@ Construction compute_normal_at_end(const ThreePoints& p, double a, double mormm)
                                              c.curve.placement.side());
     // The line starts at p1 itself, not at a computed point.
     const Point start = c.state.end_offset;
-    const Point end{start.x + 10000.0 * std::cos(psi), start.y + 10000.0 * std::sin(psi)};
+    const Point end{start.x + 10000.0 * portable_cos(psi), start.y + 10000.0 * portable_sin(psi)};
     set_line(c, start, end, c.curve.length_mm * 0.001);
     return c;
 }
@@ -236,7 +237,7 @@ Construction compute_normal_at_length(const ThreePoints& p, double a, double LLL
     const Point station = c.curve.point_at(LLL);
     const double psi = normal_direction_line(c.curve.alpha, c.curve.placement.phi(), tau,
                                              c.curve.placement.side());
-    const Point end{station.x + 10000.0 * std::cos(psi), station.y + 10000.0 * std::sin(psi)};
+    const Point end{station.x + 10000.0 * portable_cos(psi), station.y + 10000.0 * portable_sin(psi)};
     set_line(c, station, end, std::fabs(LLL));
     return c;
 }
@@ -327,7 +328,7 @@ Construction compute_centre_line_of_length(const ThreePoints& p, double a, doubl
     }
     // p1 only gives the tangent at p0: no chord search, phi = 0.
     c.curve.a = a;
-    c.curve.alpha = std::atan2(c.state.end_offset.y, c.state.end_offset.x);
+    c.curve.alpha = portable_atan2(c.state.end_offset.y, c.state.end_offset.x);
     c.curve.length_mm = std::fabs(LC) * 1000.0;
     c.curve.placement =
         Placement(c.curve.alpha, 0.0, side_case(c.state.end_offset, c.state.side_offset));

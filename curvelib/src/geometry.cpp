@@ -1,5 +1,7 @@
 #include "geometry.h"
 
+#include "portable_math.h"
+
 #include <cmath>
 
 namespace curvelib {
@@ -21,8 +23,13 @@ namespace {
 constexpr int kMaxSearchEvaluations = 20'000'000;
 constexpr int kSearchStepSizes = 14;
 
+// 1000 / 10^k, with 10^k formed exactly (k is below 22) rather than by pow.
 double search_step(int k) {
-    return 1000.0 / std::pow(10.0, k);
+    double power = 1.0;
+    for (int i = 0; i < k; ++i) {
+        power *= 10.0;
+    }
+    return 1000.0 / power;
 }
 
 double distance(Point p, Point q) {
@@ -110,9 +117,9 @@ Point clothoid_point(double a, double length) {
 
 double relative_angle(Point p, double theta) {
     const double t = -theta;
-    const double u = p.x * std::cos(t) - p.y * std::sin(t);
-    const double v = p.y * std::cos(t) + p.x * std::sin(t);
-    return std::atan2(v, u);
+    const double u = p.x * portable_cos(t) - p.y * portable_sin(t);
+    const double v = p.y * portable_cos(t) + p.x * portable_sin(t);
+    return portable_atan2(v, u);
 }
 
 SideCase side_case(Point end_offset, Point side_offset) {
@@ -123,7 +130,7 @@ SideCase side_case(Point end_offset, Point side_offset) {
     if (end_offset.x * side_offset.y == end_offset.y * side_offset.x) {
         return SideCase::left;
     }
-    const double alpha = std::atan2(end_offset.y, end_offset.x);
+    const double alpha = portable_atan2(end_offset.y, end_offset.x);
     const double e1 = relative_angle(end_offset, alpha);
     const double e2 = relative_angle(side_offset, alpha);
     return e2 < e1 ? SideCase::right : SideCase::left;
@@ -132,8 +139,8 @@ SideCase side_case(Point end_offset, Point side_offset) {
 Placement::Placement(double theta, double phi, SideCase side_case)
     : theta_(theta), phi_(phi), side_(side_case) {
     const double angle = side_ == SideCase::right ? theta - phi : theta + phi;
-    cos_ = std::cos(angle);
-    sin_ = std::sin(angle);
+    cos_ = portable_cos(angle);
+    sin_ = portable_sin(angle);
 }
 
 Point Placement::place(Point local) const {
@@ -195,11 +202,10 @@ FootSearch find_foot_point(double a, const Placement& placement, Point target) {
 
 namespace {
 
-// tan and asin come from the C runtime DLL, whose 32-bit build computes them
-// with other intermediate rounding than its 64-bit build; sin, cos, atan2 and
-// sqrt are linked into the library itself and give the same bits in both.
+// Formed from the library's own sin and cos, so it gives the same bits in
+// every build.
 double portable_tan(double angle) {
-    return std::sin(angle) / std::cos(angle);
+    return portable_sin(angle) / portable_cos(angle);
 }
 
 // The normal as atan2(-1/tan(beta), 1), before it is moved into a half plane.
@@ -209,7 +215,7 @@ double portable_tan(double angle) {
 double unfolded_normal(double alpha, double phi, double tau, SideCase side_case) {
     const double tangent = side_case == SideCase::right ? portable_tan(alpha - phi + tau)
                                                         : portable_tan(kPi - tau + phi + alpha);
-    return std::atan2(-1.0 / tangent, 1.0);
+    return portable_atan2(-1.0 / tangent, 1.0);
 }
 
 } // namespace
@@ -245,7 +251,7 @@ double normal_direction_offset(double alpha, double phi, double tau, SideCase si
 Point offset_point(Point p, double alpha, double phi, double tau, double distance_mm,
                    SideCase side_case) {
     const double psi = normal_direction_offset(alpha, phi, tau, side_case);
-    return {p.x + distance_mm * std::cos(psi), p.y + distance_mm * std::sin(psi)};
+    return {p.x + distance_mm * portable_cos(psi), p.y + distance_mm * portable_sin(psi)};
 }
 
 } // namespace curvelib

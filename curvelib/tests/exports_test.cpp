@@ -432,7 +432,6 @@ TEST_F(Exports, ScriptsAreUnchangedByteForByte) {
     }
 }
 
-#if defined(_WIN32)
 namespace {
 
 // What one corpus geometry makes the library do: every export once, in
@@ -471,10 +470,10 @@ struct Geometry {
 
 } // namespace
 
-// The x86 build computes in SSE2 as the x64 build does, so both give the same
-// bits for the same input. A changed digest means the results moved: in one
-// build only it is a defect, in both a change to re-record. (glibc's sin and
-// cos differ from the Windows runtime's in the last bit: not checked natively.)
+// Every build computes in SSE2 double arithmetic with the library's own sin,
+// cos and atan2, so native, x64 and x86 builds give the same bits for the same
+// input. A changed digest means the results moved: in one build only it is a
+// defect, in all a change to re-record.
 TEST_F(Exports, CorpusGivesTheSameBitsInBothWindowsBuilds) {
     const Geometry corpus[] = {
         {"right case", 0, 0, kP1x, kP1y, 25, -5, 30, 10, 100, 0, 0.7, 20, "bd63aa0800df88db"},
@@ -509,4 +508,3 @@ TEST_F(Exports, CorpusGivesTheSameBitsInBothWindowsBuilds) {
         EXPECT_EQ(digest.hex(), g.digest);
     }
 }
-#endif

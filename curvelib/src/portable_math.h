@@ -1,0 +1,20 @@
+// sin, cos and atan2 in plain double arithmetic, so that every build of the
+// library (x64, x86, native) gives the same bits for the same input. The C
+// runtimes' own versions differ between builds in the last bit (mingw's use
+// the x87 unit, whose result depends on its precision setting), which moved
+// some results of the x86 build away from the x64 build's.
+#pragma once
+
+namespace curvelib {
+
+// The correctly rounded result (the double nearest the exact value, but in
+// cases too rare to meet) for |x| < 1.5e6, every angle the library forms;
+// beyond that the C runtime's result.
+double portable_sin(double x);
+double portable_cos(double x);
+
+// Correctly rounded likewise, for all inputs; the C standard's results for
+// zeros, infinities and NaN.
+double portable_atan2(double y, double x);
+
+} // namespace curvelib
