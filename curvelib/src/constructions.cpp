@@ -52,7 +52,7 @@ std::int32_t search_failure(SearchStatus status) {
 // The clothoid through p0 and p1 on p2's side.
 std::int32_t place_curve(const CurveState& state, double a, PlacedCurve& curve) {
     const Point chord = state.end_offset;
-    const double chord_length = std::sqrt(chord.x * chord.x + chord.y * chord.y);
+    const double chord_length = portable_sqrt(chord.x * chord.x + chord.y * chord.y);
     if (!std::isfinite(chord_length)) {
         return TARN_ERROR_INVALID_ARGUMENT;
     }
@@ -63,7 +63,7 @@ std::int32_t place_curve(const CurveState& state, double a, PlacedCurve& curve) 
     // asin(y / chord), formed from atan2 and sqrt: the C runtime's asin is
     // rounded differently by its 32- and 64-bit builds (see portable_tan).
     const double y = search.local.y;
-    const double phi = portable_atan2(y, std::sqrt((chord_length - y) * (chord_length + y)));
+    const double phi = portable_atan2(y, portable_sqrt((chord_length - y) * (chord_length + y)));
     if (!std::isfinite(phi)) {
         return TARN_ERROR_ANGLE_TOO_LARGE;
     }
@@ -237,7 +237,8 @@ Construction compute_normal_at_length(const ThreePoints& p, double a, double LLL
     const Point station = c.curve.point_at(LLL);
     const double psi = normal_direction_line(c.curve.alpha, c.curve.placement.phi(), tau,
                                              c.curve.placement.side());
-    const Point end{station.x + 10000.0 * portable_cos(psi), station.y + 10000.0 * portable_sin(psi)};
+    const Point end{station.x + 10000.0 * portable_cos(psi),
+                    station.y + 10000.0 * portable_sin(psi)};
     set_line(c, station, end, std::fabs(LLL));
     return c;
 }

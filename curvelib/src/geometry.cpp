@@ -35,7 +35,7 @@ double search_step(int k) {
 double distance(Point p, Point q) {
     const double dx = q.x - p.x;
     const double dy = q.y - p.y;
-    return std::sqrt(dx * dx + dy * dy);
+    return portable_sqrt(dx * dx + dy * dy);
 }
 
 enum class Probe { go_on, overshoot, too_far };
@@ -111,7 +111,7 @@ Point clothoid_point(double a, double length) {
         sums += DoublePair{term, term} / kPairedDenominators.n[n];
         term *= -tau_squared;
     }
-    const double k = std::sqrt(2.0 * tau);
+    const double k = portable_sqrt(2.0 * tau);
     return {k * sums[0] * a * 1000.0, k * sums[1] * tau * a * 333.3333333333333};
 }
 
@@ -164,7 +164,7 @@ ChordSearch find_length_for_chord(double a, double chord_mm) {
             result.local = clothoid_point(a, at * 0.001);
             ++result.evaluations;
             const Point p = result.local;
-            if (!(std::sqrt(p.x * p.x + p.y * p.y) <= chord_mm)) {
+            if (!(portable_sqrt(p.x * p.x + p.y * p.y) <= chord_mm)) {
                 return Probe::overshoot;
             }
             return tangent_angle_mm(a, at) > kMaxTangentAngle ? Probe::too_far : Probe::go_on;
