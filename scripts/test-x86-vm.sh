@@ -4,14 +4,17 @@
 # 32-bit programs. Run as root.
 #
 #   test-x86-vm.sh [REGEX]
+#   test-x86-vm.sh --image-only
 #
 # REGEX (no blanks) runs only the matching tests, as ctest -R does.
+# --image-only builds (or finds) the cached guest image and stops: the test
+# command starts it early, beside the host's own builds.
 #
 # The guest's system disk is built once by scripts/x86vm-image.sh (Debian 12
 # from this machine's Debian mirror, through apt only) and cached under
 # build/x86vm/, keyed by a hash of that recipe and the apt sources. Each run
 # copies the tree with its win32 build onto a second disk, mounted in the guest
-# at the tree's own path, boots the guest (qemu TCG, 1 vCPU), and reads the
+# at the tree's own path, boots the guest (qemu TCG, 2 vCPUs), and reads the
 # CTest output back from that disk. Prints the guest's console as it goes and
 # exits with CTest's status.
 set -euo pipefail
@@ -23,10 +26,16 @@ fail() {
     echo "x86vm: $*" >&2
     exit 1
 }
-tests="${1:-}"
+image_only=0
+tests=""
+if [[ "${1:-}" == --image-only ]]; then
+    image_only=1
+else
+    tests="${1:-}"
+fi
 [[ "$tests" != *[[:space:]]* ]] || fail "the test pattern may hold no blanks"
 [[ $(id -u) -eq 0 ]] || fail "needs root (debootstrap, chroot, mkfs)"
-[[ -f build/win32/CTestTestfile.cmake ]] || fail "build build/win32 first"
+[[ $image_only -eq 1 || -f build/win32/CTestTestfile.cmake ]] || fail "build build/win32 first"
 for tool in qemu-system-x86_64 debootstrap mkfs.ext4 e2fsck debugfs; do
     command -v "$tool" >/dev/null || fail "$tool missing (scripts/setup.sh installs it)"
 done
@@ -79,6 +88,8 @@ image="$cache/image-$recipe_hash"
     fi
 ) 9>"$cache/image.lock"
 
+[[ $image_only -eq 0 ]] || exit 0
+
 # 2. The tree's disk: sources and the win32 build (without its Wine prefix,
 # which must be made by the guest's 32-bit-capable Wine).
 say "copying the tree and build/win32 onto the tree's disk"
@@ -93,10 +104,13 @@ rm -rf "$run/stage"
 
 # 3. Boot; the guest's init runs scripts/x86vm-guest.sh from the tree's disk
 # and powers off.
-say "booting the guest (qemu TCG, 1 vCPU, 6 GiB; console in $run/console.log)"
+# Two vCPUs, each its own host thread: a test, the program it drives and
+# wineserver run side by side.
+cpus=${TARN_X86VM_CPUS:-2}
+say "booting the guest (qemu TCG, $cpus vCPUs, 6 GiB; console in $run/console.log)"
 start=$(date +%s)
 : >"$run/console.log"
-qemu-system-x86_64 -accel tcg -smp 1 -m 6G -nodefaults -display none -no-reboot -nic none \
+qemu-system-x86_64 -accel tcg,thread=multi -smp "$cpus" -m 6G -nodefaults -display none -no-reboot -nic none \
     -kernel "$image/vmlinuz" -initrd "$image/initrd.img" \
     -append "root=/dev/vda rw console=ttyS0 quiet panic=10 init=/sbin/tarn-init tarn_tree=$root${tests:+ tarn_tests=$tests}" \
     -drive "file=$image/root.img,if=virtio,format=raw,snapshot=on" \

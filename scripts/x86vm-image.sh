@@ -69,7 +69,7 @@ in_root apt-get update -qq
 in_root apt-get install -y -qq --no-install-recommends \
     linux-image-amd64 initramfs-tools xvfb xauth x11-utils xkb-data xfonts-base locales cmake \
     fonts-ipafont-gothic python3 python3-ezdxf imagemagick procps psmisc util-linux kmod iproute2 \
-    binutils-mingw-w64-i686 \
+    binutils-mingw-w64-i686 msitools \
     >"$out/apt.log" 2>&1 || { tail -20 "$out/apt.log" >&2; exit 1; }
 echo "x86vm: installing Wine (64- and 32-bit)"
 in_root apt-get install -y -qq --no-install-recommends wine wine64 wine32:i386 \
@@ -86,9 +86,10 @@ rm -f "$work/usr/sbin/policy-rc.d"
 cat >"$work/sbin/tarn-init" <<'EOF'
 #!/bin/bash
 export PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin HOME=/root
-mount -t proc proc /proc
-mount -t sysfs sysfs /sys
-mount -t devtmpfs devtmpfs /dev
+# The kernel may have mounted some of these already.
+mount -t proc proc /proc 2>/dev/null
+mount -t sysfs sysfs /sys 2>/dev/null
+mount -t devtmpfs devtmpfs /dev 2>/dev/null
 mkdir -p /dev/pts /dev/shm
 mount -t devpts devpts /dev/pts
 mount -t tmpfs tmpfs /dev/shm
