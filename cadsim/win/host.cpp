@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 namespace cadsim::win {
 namespace {
@@ -24,6 +25,8 @@ constexpr UINT_PTR kPickTimer = 2;
 // this often meanwhile, not once per input.
 constexpr UINT_PTR kRepaintTimer = 3;
 constexpr UINT kRepaintDelayMs = 40;
+// Points per Polyline call, well within what GDI takes in one call.
+constexpr size_t kMaxPolylinePoints = 16384;
 // A scripted pick comes this long after its prompt, as a user's would.
 constexpr UINT kPickDelayMs = 150;
 // Posted to the main window to start a fault once the input that caused it
@@ -603,15 +606,24 @@ void Host::paint_main(HDC dc, const RECT& client) const {
     ::IntersectClipRect(dc, current.area.left, current.area.top, current.area.right,
                         current.area.bottom);
     ::SelectObject(dc, pen.get());
+    // One Polyline call per entity, of its distinct screen points: a
+    // polyline of 100,000 vertices covers a few hundred pixels, and every GDI
+    // call is a trip to the display under Wine.
+    std::vector<POINT> screen;
     auto draw = [&](const std::vector<Point>& points) {
         if (points.size() < 2) {
             return;
         }
-        const POINT first = current.to_screen(points[0]);
-        ::MoveToEx(dc, first.x, first.y, nullptr);
-        for (size_t i = 1; i < points.size(); ++i) {
-            const POINT next = current.to_screen(points[i]);
-            ::LineTo(dc, next.x, next.y);
+        screen.clear();
+        for (const Point& point : points) {
+            const POINT next = current.to_screen(point);
+            if (screen.empty() || next.x != screen.back().x || next.y != screen.back().y) {
+                screen.push_back(next);
+            }
+        }
+        for (size_t start = 0; start + 1 < screen.size(); start += kMaxPolylinePoints - 1) {
+            const size_t count = std::min(kMaxPolylinePoints, screen.size() - start);
+            ::Polyline(dc, screen.data() + start, static_cast<int>(count));
         }
     };
     for (const auto& entity : engine_.entities()) {
