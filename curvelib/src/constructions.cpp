@@ -4,6 +4,7 @@
 #include "portable_math.h"
 
 #include <cmath>
+#include <functional>
 #include <initializer_list>
 #include <limits>
 
@@ -104,6 +105,10 @@ bool too_many_vertices(double end_m, double pitch) {
 }
 
 void add_vertex(Construction& c, Point vertex, double station_m, double offset_mm) {
+    if (c.stream != nullptr) {
+        c.stream->add(c, vertex);
+        return;
+    }
     c.vertices.push_back(vertex);
     c.stations_m.push_back(station_m);
     c.offsets_mm.push_back(offset_mm);
@@ -114,10 +119,12 @@ void add_vertex(Construction& c, Point vertex, double station_m, double offset_m
 template <typename VertexAt>
 void add_stations(Construction& c, double end_m, double pitch, Point first, double first_offset,
                   VertexAt vertex_at) {
-    const long stations = count_stations(end_m, pitch, kMaxPolylineVertices);
-    c.vertices.reserve(stations + 2);
-    c.stations_m.reserve(stations + 2);
-    c.offsets_mm.reserve(stations + 2);
+    if (c.stream == nullptr) {
+        const long stations = count_stations(end_m, pitch, kMaxPolylineVertices);
+        c.vertices.reserve(stations + 2);
+        c.stations_m.reserve(stations + 2);
+        c.offsets_mm.reserve(stations + 2);
+    }
     add_vertex(c, first, 0.0, first_offset);
     double s = 0.0;
     if (end_m - pitch > 0) {
@@ -166,6 +173,58 @@ std::int32_t write_script_file(CurveState& state, const Construction& c) {
     write_script(c, file.stream());
     return file.close() ? TARN_OK : TARN_ERROR_FILE;
 }
+
+// The polyline exports' stream: the script file, created at the first vertex
+// (after `before_file`, the centre line's parameter record), so that a refused
+// input, which computes no vertex, never touches it. Writes what
+// write_script_file writes from the lists.
+class ScriptFileStream final : public VertexStream {
+public:
+    explicit ScriptFileStream(std::function<bool()> before_file = {})
+        : before_file_(std::move(before_file)) {}
+
+    void add(const Construction& c, Point vertex) override {
+        if (failed_) {
+            return;
+        }
+        if (vertices_ == 0) {
+            if (!open()) {
+                return;
+            }
+            state_ = c.state;
+            state_.polyline_started = 0;
+        } else {
+            write_polyline_vertex(state_, previous_, vertex, file_.stream());
+        }
+        previous_ = vertex;
+        ++vertices_;
+    }
+
+    // The export's result once the construction has ended.
+    std::int32_t finish(CurveState& state, const Construction& c) {
+        state = c.state;
+        if (c.result != TARN_OK) {
+            return c.result;
+        }
+        if (vertices_ == 0) {
+            open(); // no record, as from empty lists
+        }
+        return !failed_ && file_.close() ? TARN_OK : TARN_ERROR_FILE;
+    }
+
+private:
+    bool open() {
+        failed_ = (before_file_ && !before_file_()) || !(file_ = TextFile::create(kScriptFileName));
+        return !failed_;
+    }
+
+    std::function<bool()> before_file_;
+    TextFile file_;
+    CurveState state_;
+    Point previous_{};
+    long vertices_ = 0;
+    bool failed_ = false;
+};
 
 } // namespace
 
@@ -252,8 +311,10 @@ double curve_length(CurveState& state, const ThreePoints& p, double a, double mo
     return curve.length_mm * 0.001;
 }
 
-Construction compute_centre_line(const ThreePoints& p, double a, double pitch, double mormm) {
+Construction compute_centre_line(const ThreePoints& p, double a, double pitch, double mormm,
+                                 VertexStream* stream) {
     Construction c;
+    c.stream = stream;
     if (!valid_points(p) || !valid_parameter(a) || !std::isfinite(pitch) || !(pitch > 0.0)) {
         return refused(c, TARN_ERROR_INVALID_ARGUMENT);
     }
@@ -272,8 +333,9 @@ Construction compute_centre_line(const ThreePoints& p, double a, double pitch, d
 }
 
 Construction compute_parallel_line(const ThreePoints& p, double a, double pitch, double mormm,
-                                   double w, double dw, double transition) {
+                                   double w, double dw, double transition, VertexStream* stream) {
     Construction c;
+    c.stream = stream;
     if (!valid_points(p) || !valid_parameter(a) || !all_finite({pitch, w, dw}) || !(pitch > 0.0)) {
         return refused(c, TARN_ERROR_INVALID_ARGUMENT);
     }
@@ -315,8 +377,9 @@ Construction compute_parallel_line(const ThreePoints& p, double a, double pitch,
 }
 
 Construction compute_centre_line_of_length(const ThreePoints& p, double a, double pitch,
-                                           double mormm, double LC) {
+                                           double mormm, double LC, VertexStream* stream) {
     Construction c;
+    c.stream = stream;
     if (!valid_points(p) || !valid_parameter(a) || !all_finite({pitch, LC}) || !(pitch > 0.0) ||
         !enter(c.state, p, mormm)) {
         return refused(c, TARN_ERROR_INVALID_ARGUMENT);
@@ -370,23 +433,23 @@ std::int32_t normal_at_length(CurveState& state, const ThreePoints& p, double a,
 
 std::int32_t centre_line(CurveState& state, const ThreePoints& p, double a, double pitch,
                          double mormm) {
-    const Construction c = compute_centre_line(p, a, pitch, mormm);
-    if (c.result == TARN_OK &&
-        !write_parameter_record({mormm, p.p0x, p.p0y, p.p1x, p.p1y, p.p2x, p.p2y, a, pitch})) {
-        state = c.state;
-        return TARN_ERROR_FILE;
-    }
-    return write_script_file(state, c);
+    ScriptFileStream stream([&] {
+        return write_parameter_record({mormm, p.p0x, p.p0y, p.p1x, p.p1y, p.p2x, p.p2y, a, pitch});
+    });
+    return stream.finish(state, compute_centre_line(p, a, pitch, mormm, &stream));
 }
 
 std::int32_t parallel_line(CurveState& state, const ThreePoints& p, double a, double pitch,
                            double mormm, double w, double dw, double transition) {
-    return write_script_file(state, compute_parallel_line(p, a, pitch, mormm, w, dw, transition));
+    ScriptFileStream stream;
+    return stream.finish(state,
+                         compute_parallel_line(p, a, pitch, mormm, w, dw, transition, &stream));
 }
 
 std::int32_t centre_line_of_length(CurveState& state, const ThreePoints& p, double a, double pitch,
                                    double mormm, double LC) {
-    return write_script_file(state, compute_centre_line_of_length(p, a, pitch, mormm, LC));
+    ScriptFileStream stream;
+    return stream.finish(state, compute_centre_line_of_length(p, a, pitch, mormm, LC, &stream));
 }
 
 } // namespace curvelib

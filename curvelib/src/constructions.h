@@ -34,6 +34,17 @@ struct PlacedCurve {
 
 enum class RecordKind { line, polyline };
 
+struct Construction;
+
+// Takes a polyline's vertices as the construction computes them, in place of
+// the construction's own lists (which then stay empty): the exports write the
+// script this way and hold no vertex list, whatever the count.
+class VertexStream {
+public:
+    virtual ~VertexStream() = default;
+    virtual void add(const Construction& construction, Point vertex) = 0;
+};
+
 // What one construction computed: the vertices of its record as offsets from
 // p0 in internal millimetres, with the station (metres from p0 along the
 // curve) each belongs to and its signed distance from the curve along the
@@ -46,17 +57,20 @@ struct Construction {
     std::vector<Point> vertices;
     std::vector<double> stations_m;
     std::vector<double> offsets_mm;
+    VertexStream* stream = nullptr; // not owned; when set, the lists stay empty
 };
 
 Construction compute_normal_at_end(const ThreePoints& p, double a, double mormm);
 Construction compute_perpendicular(const ThreePoints& p, double p3x, double p3y, double a,
                                    double mormm);
 Construction compute_normal_at_length(const ThreePoints& p, double a, double LLL, double mormm);
-Construction compute_centre_line(const ThreePoints& p, double a, double pitch, double mormm);
+Construction compute_centre_line(const ThreePoints& p, double a, double pitch, double mormm,
+                                 VertexStream* stream = nullptr);
 Construction compute_parallel_line(const ThreePoints& p, double a, double pitch, double mormm,
-                                   double w, double dw, double transition);
+                                   double w, double dw, double transition,
+                                   VertexStream* stream = nullptr);
 Construction compute_centre_line_of_length(const ThreePoints& p, double a, double pitch,
-                                           double mormm, double LC);
+                                           double mormm, double LC, VertexStream* stream = nullptr);
 
 // Writes the construction's drawing script to an open text-mode stream,
 // exactly as the exports write "auto_temp.txt".
