@@ -80,6 +80,8 @@ echo "(1) transport floor" >&2
 "$TARN_WINE" "$bin/replay_sink.exe" &
 background="$!"
 measure floor "$TARN_WINE" "$bin/replay_bench.exe" send --class ReplaySink --inputs "$inputs"
+measure checked "$TARN_WINE" "$bin/replay_bench.exe" send-checked --class ReplaySink \
+    --inputs "$inputs"
 stop_background
 
 echo "(2) cadsim, WM_COPYDATA" >&2

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Benchmark of the replay path, Windows x64 under Wine, all in one run so that
 # the figures compare: (1) a bare window answering WM_COPYDATA (the transport
-# floor), (2) cadsim.exe fed by the same sender, (3) Drafthand's
+# floor), and (1b) the same with the steps Drafthand's send takes around each
+# message (the windows-alive check, the null message), (2) cadsim.exe fed by
+# the same sender, (3) Drafthand's
 # Control.PostCommand from C++ into cadsim, early bound and late bound through
 # IDispatch::Invoke, (4) the same from VBScript, (5) tarn2's whole draw of a
 # centre line of about 10,000 vertices, from the press of 描画 until cadsim is
@@ -47,6 +49,7 @@ echo
 awk -v vertices="$vertices" '
     BEGIN {
         label["floor"] = "(1) bare window, WM_COPYDATA (floor)"
+        label["checked"] = "(1b) the same with the alive check and the null message"
         label["cadsim"] = "(2) cadsim, WM_COPYDATA"
         label["early"] = "(3) PostCommand, C++ early bound"
         label["late"] = "(3) PostCommand, C++ IDispatch::Invoke"

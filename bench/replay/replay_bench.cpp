@@ -2,6 +2,7 @@
 // CAD program's window and prints one result line for scripts/bench-replay.sh.
 //
 //   replay_bench send --class NAME --inputs N    WM_COPYDATA straight to the window
+//   replay_bench send-checked ...                the same with the alive check and WM_NULL
 //   replay_bench early --inputs N                Drafthand Control.PostCommand, vtable call
 //   replay_bench late --inputs N                 the same through IDispatch::Invoke
 //   replay_bench draw --pitch P --dxf PATH       tarn2's whole draw of a centre line
@@ -98,7 +99,10 @@ bool send_copydata(HWND window, const std::string& text) {
            answer != 0;
 }
 
-int run_send(const std::wstring& class_name, int inputs) {
+// checked: each send with the steps the component's send takes around it,
+// the windows-alive check (four is-window tests) and the null message after:
+// the least that path can cost here.
+int run_send(const std::wstring& class_name, int inputs, bool checked) {
     HWND window = nullptr;
     if (!wait_until(
             [&] {
@@ -117,7 +121,15 @@ int run_send(const std::wstring& class_name, int inputs) {
     int refused = 0;
     const Stopwatch watch;
     for (const std::string& vertex : vertices) {
+        if (checked) {
+            for (int i = 0; i < 4; ++i) {
+                refused += ::IsWindow(window) ? 0 : 1;
+            }
+        }
         refused += send_copydata(window, vertex) ? 0 : 1;
+        if (checked) {
+            ::PostMessageA(window, WM_NULL, 0, 0);
+        }
     }
     const double seconds = watch.seconds();
     send_copydata(window, "\r");
@@ -377,7 +389,7 @@ int run_draw(const std::wstring& pitch, const std::string& dxf, const std::strin
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: replay_bench send|early|late|draw [options]\n");
+        std::fprintf(stderr, "usage: replay_bench send|send-checked|early|late|draw [options]\n");
         return 2;
     }
     const std::wstring mode = argv[1];
@@ -404,8 +416,8 @@ int wmain(int argc, wchar_t** argv) {
             return 2;
         }
     }
-    if (mode == L"send") {
-        return run_send(class_name, inputs);
+    if (mode == L"send" || mode == L"send-checked") {
+        return run_send(class_name, inputs, mode == L"send-checked");
     }
     if (mode == L"early" || mode == L"late") {
         return run_com(mode == L"late", inputs);
