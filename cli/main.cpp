@@ -1,5 +1,6 @@
 // tarn: the curve library's constructions from the command line. This file
 // only reads the options and hands them to the output modules.
+#include "alignment_command.h"
 #include "construction.h"
 #include "curvelib.h"
 #include "dxf.h"
@@ -269,6 +270,8 @@ int main(int argc, char** argv) {
     elements->add_option("--radius", o.radius, "radius at the end R (m)");
     elements->add_option("--angle", o.angle, "tangent angle at the end (rad)");
 
+    const auto alignment = add_alignment_command(app);
+
     try {
         // CLI11 would only say that a subcommand is missing.
         const auto named = app.get_subcommands(
@@ -277,6 +280,9 @@ int main(int argc, char** argv) {
             throw UsageError{std::string("unknown command \"") + argv[1] + "\""};
         }
         app.parse(argc, argv);
+        if (alignment->command->parsed()) {
+            return run_alignment_command(*alignment);
+        }
         for (auto& [sub, kind] : kinds) {
             if (sub->parsed()) {
                 return run_construction(o, kind);

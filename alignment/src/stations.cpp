@@ -74,8 +74,8 @@ std::optional<double> distance_of_station(const Alignment& a, double station) {
     for (std::size_t j = 0; j <= a.equations.size(); ++j) {
         const double end = j < a.equations.size() ? a.equations[j].internal : length;
         const double s = base_internal + (station - base_station);
-        if (s >= base_internal - kEquationTolerance && s <= end + kEquationTolerance &&
-            (j == a.equations.size() || s < end - kEquationTolerance)) {
+        // The back station of an equation finds the equation's point too.
+        if (s >= base_internal - kEquationTolerance && s <= end + kEquationTolerance) {
             return std::clamp(s, 0.0, length);
         }
         if (j < a.equations.size()) {

@@ -1,0 +1,61 @@
+#include "numbers.h"
+#include "table_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+namespace {
+
+using tarn_cli::TableWriter;
+
+std::string one(double value, int decimals, bool dms) {
+    TableWriter w;
+    if (dms) {
+        w.dms(value, decimals);
+    } else {
+        w.fixed(value, decimals);
+    }
+    return w.bytes().substr(3);
+}
+
+// The quoting the setting-out table has always used.
+std::string quoted(const std::string& text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        out += c;
+        if (c == '"') {
+            out += '"';
+        }
+    }
+    return out + "\"";
+}
+
+TEST(TableWriter, NumbersAsPrintfWritesThem) {
+    // The reference is the snprintf-based formatting of numbers.h.
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> value(-5000.0, 5000.0);
+    std::uniform_real_distribution<double> angle(0.0, 360.0);
+    for (int i = 0; i < 20000; ++i) {
+        const double v = value(random);
+        ASSERT_EQ(one(v, 4, false), tarn_cli::fixed(v, 4)) << v;
+        const double d = angle(random);
+        ASSERT_EQ(one(d, 2, true), quoted(tarn_cli::direction_dms(d, 2))) << d;
+    }
+    for (const double edge : {-0.00001, 0.0, 359.999999, 59.99999 / 3600}) {
+        EXPECT_EQ(one(edge, 4, false), tarn_cli::fixed(edge, 4)) << edge;
+        if (edge >= 0) {
+            EXPECT_EQ(one(edge, 2, true), quoted(tarn_cli::direction_dms(edge, 2))) << edge;
+        }
+    }
+}
+
+TEST(TableWriter, FieldsRowsAndMark) {
+    TableWriter w;
+    w.text("a,b").text("say \"hi\"").empty().fixed(1.5, 1);
+    w.end_row();
+    EXPECT_EQ(w.bytes(), "\xEF\xBB\xBF\"a,b\",\"say \"\"hi\"\"\",,1.5\r\n");
+}
+
+} // namespace
