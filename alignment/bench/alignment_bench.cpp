@@ -1,0 +1,159 @@
+// A generated 100 km alignment of 1,000 IPs of every curve type with a stake
+// every metre: solving, stationing, the four CSV tables written to files,
+// against the floor of writing the stakes table's bytes alone; and the
+// nearest-point query per point.
+#include "alignment_tables.h"
+#include "tarn/alignment/solver.h"
+#include "tarn/alignment/stations.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace tarn::alignment;
+using namespace tarn_cli;
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// Legs of 100 m turning 6-16° alternately left and right, curves sized to
+// fit: tangent lengths stay well under half a leg.
+std::vector<IntersectionPoint> generated_polygon() {
+    std::mt19937_64 random(21);
+    std::uniform_real_distribution<double> turn(6.0, 16.0);
+    std::vector<IntersectionPoint> points;
+    Point at{-30000.0, 12000.0};
+    double heading = 0.3;
+    for (int i = 0; i <= 1001; ++i) {
+        IntersectionPoint p;
+        p.name = i == 0 ? "BP" : i == 1001 ? "EP" : "IP" + std::to_string(i);
+        p.point = at;
+        if (i > 0 && i < 1001) {
+            switch (i % 5) {
+            case 0:
+                p.spec = {CurveType::circle, 250};
+                break;
+            case 1:
+                p.spec = {CurveType::clothoid, 300, 120, i % 2 ? 100 : 120};
+                break;
+            case 2:
+                p.spec = {CurveType::convex, 0, 90, 110};
+                break;
+            case 3:
+                p.spec = {CurveType::egg, 400, 130, 110, 300, 150, 10, 0};
+                break;
+            default:
+                p.spec = {CurveType::none};
+                break;
+            }
+            heading += (i % 2 ? 1 : -1) * turn(random) * kPi / 180;
+        }
+        points.push_back(p);
+        at = {at.x + 100.0 * std::cos(heading), at.y + 100.0 * std::sin(heading)};
+    }
+    return points;
+}
+
+const std::vector<IntersectionPoint>& polygon() {
+    static const std::vector<IntersectionPoint> p = generated_polygon();
+    return p;
+}
+
+Alignment solved() {
+    Solution s = solve(polygon());
+    if (!s.ok()) {
+        std::fprintf(stderr, "generated polygon refused: %s\n", s.errors.front().message.c_str());
+        std::abort();
+    }
+    return s.alignment;
+}
+
+const StakeOptions kStakes{20.0, 1.0, 3.5, 3.5, true};
+
+void write(const std::string& path, const std::string& bytes) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
+} // namespace
+
+static void BM_Solve(benchmark::State& state) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(solve(polygon()));
+    }
+}
+BENCHMARK(BM_Solve)->Unit(benchmark::kMillisecond);
+
+static void BM_Stakes1m(benchmark::State& state) {
+    const Alignment a = solved();
+    std::size_t n = 0;
+    for (auto _ : state) {
+        const auto s = stakes(a, kStakes);
+        n = s.size();
+        benchmark::DoNotOptimize(s.data());
+    }
+    state.counters["stakes"] = static_cast<double>(n);
+}
+BENCHMARK(BM_Stakes1m)->Unit(benchmark::kMillisecond);
+
+// Everything a run with --pitch 1 --width --csv does after reading its input.
+static void BM_WholeRun(benchmark::State& state) {
+    for (auto _ : state) {
+        const Solution s = solve(polygon());
+        const auto all = stakes(s.alignment, kStakes);
+        write("bench-ip.csv", ip_table_csv(s.alignment, TableLanguage::japanese));
+        write("bench-elements.csv", elements_csv(s.alignment, TableLanguage::japanese));
+        write("bench-points.csv", main_points_csv(s.alignment, 20.0, TableLanguage::japanese));
+        write("bench-stakes.csv", stakes_csv(all, 20.0, true, TableLanguage::japanese));
+    }
+}
+BENCHMARK(BM_WholeRun)->Unit(benchmark::kMillisecond);
+
+// The stakes table through the table writer alone, and its bytes written
+// alone: the floor.
+static void BM_StakesTable(benchmark::State& state) {
+    const Alignment a = solved();
+    const auto all = stakes(a, kStakes);
+    for (auto _ : state) {
+        write("bench-stakes.csv", stakes_csv(all, 20.0, true, TableLanguage::japanese));
+    }
+}
+BENCHMARK(BM_StakesTable)->Unit(benchmark::kMillisecond);
+
+static void BM_Floor(benchmark::State& state) {
+    const Alignment a = solved();
+    const std::string bytes = stakes_csv(stakes(a, kStakes), 20.0, true, TableLanguage::japanese);
+    for (auto _ : state) {
+        write("bench-floor.csv", bytes);
+    }
+    state.counters["bytes"] = static_cast<double>(bytes.size());
+}
+BENCHMARK(BM_Floor)->Unit(benchmark::kMillisecond);
+
+static void BM_Locate(benchmark::State& state) {
+    const Alignment a = solved();
+    const Locator locator(a);
+    std::mt19937_64 random(5);
+    std::uniform_real_distribution<double> along(0.0, a.length());
+    std::uniform_real_distribution<double> across(-30.0, 30.0);
+    std::vector<Point> queries;
+    for (int i = 0; i < 4096; ++i) {
+        const Pose p = pose_at(a, along(random)).pose;
+        const double o = across(random);
+        queries.push_back(
+            {p.point.x - o * std::sin(p.direction), p.point.y + o * std::cos(p.direction)});
+    }
+    std::size_t i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(locator.locate(queries[i++ & 4095]));
+    }
+}
+BENCHMARK(BM_Locate)->Unit(benchmark::kMicrosecond);
+
+BENCHMARK_MAIN();
