@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# tarn.exe alignment under Wine: a Shift_JIS IP table read, the tables
+# written with their byte-order mark and CR LF, a query, the exit codes of a
+# refused table and a usage error.
+set -uo pipefail
+tarn="$1"
+examples="$2"
+source "$TARN_SCRIPTS_DIR/wine-test-lib.sh"
+cd "$work"
+cp "$examples/s-curve-sjis.csv" "$examples/every-curve.csv" .
+
+summary=$("$TARN_WINE" "$tarn" alignment s-curve-sjis.csv | tr -d '\r')
+[[ "$summary" == *"alignment s-curve-sjis: 2 IPs, 8 elements, 1083.3117 m"* ]] || fail "summary: $summary"
+
+"$TARN_WINE" "$tarn" alignment every-curve.csv --width 3,3 --csv t || fail "tables: status $?"
+for table in ip elements points stakes; do
+    head -c 3 "t-$table.csv" | od -An -tx1 | grep -q "ef bb bf" || fail "$table: no byte-order mark"
+    [[ $(grep -c $'\r$' "t-$table.csv") -eq $(wc -l <"t-$table.csv") ]] || fail "$table: not CR LF"
+done
+grep -q "^KEE2," t-points.csv || fail "points: $(head -5 t-points.csv)"
+
+at=$("$TARN_WINE" "$tarn" alignment every-curve.csv --at No.40+3.5 | tr -d '\r')
+[[ "$at" == "No.40+3.500  distance 803.500000 m"* ]] || fail "--at: $at"
+
+printf 'X,Y,foo\n0,0,1\n5,5,1\n' >bad.csv
+"$TARN_WINE" "$tarn" alignment bad.csv 2>/dev/null
+status=$?
+[[ $status -eq 1 ]] || fail "refusal: status $status"
+"$TARN_WINE" "$tarn" alignment every-curve.csv --interval 0 2>/dev/null
+status=$?
+[[ $status -eq 2 ]] || fail "usage error: status $status"
+
+finish "tarn alignment under Wine: all passed"
