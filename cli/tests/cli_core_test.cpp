@@ -1,6 +1,7 @@
 // tarn's own computations: the element table against Fresnel integrals by
 // quadrature, angles as degrees-minutes-seconds, the geometry handed to the
 // outputs, and files written all or none.
+#include "checks.h"
 #include "construction.h"
 #include "curvelib.h"
 #include "elements.h"
@@ -166,6 +167,135 @@ TEST(Geometry, TangentDirectionTurnsAwayFromTheSidePoint) {
     Result right(r);
     EXPECT_FALSE(right.turns_left());
     EXPECT_NEAR(right.tangent_direction(50), -0.125, 1e-15);
+}
+
+namespace {
+
+// The curve of the README: A = 100 from KA (10, 20) to its 50 m point, the
+// side point below the chord.
+Request readme_curve(Kind kind) {
+    const curvelib::Point ke = curvelib::clothoid_point(100, 50);
+    Request r;
+    r.kind = kind;
+    r.points = {10, 20, 10 + ke.x / 1000, 20 + ke.y / 1000, 35, 15};
+    r.a = 100;
+    r.pitch = 1;
+    return r;
+}
+
+// The refusal, or else the warnings, joined: what tarn would print.
+std::string findings_of(const Request& r) {
+    const Findings input = check_input(r);
+    if (!input.refusal.empty()) {
+        return (input.library_code ? "refused (1): " : "refused: ") + input.refusal;
+    }
+    const Result result(r);
+    if (result.code() != TARN_OK) {
+        return "library " + std::to_string(result.code());
+    }
+    const Findings f = check_result(result);
+    if (!f.refusal.empty()) {
+        return "refused: " + f.refusal;
+    }
+    std::string text;
+    for (const std::string& w : f.warnings) {
+        text += "warning: " + w;
+    }
+    return text;
+}
+
+} // namespace
+
+TEST(Checks, EachNonsenseNamesItsOneCause) {
+    struct Case {
+        const char* what;
+        Kind kind;
+        void (*change)(Request&);
+        const char* expected; // a part of the one line; "" for silence
+    } cases[] = {
+        {"a good parallel line", Kind::parallel, [](Request& r) { r.w = 3; }, ""},
+        {"A of 0", Kind::centre, [](Request& r) { r.a = 0; }, "refused (1): --a 0: "},
+        {"KE = KA", Kind::normal, [](Request& r) { r.points.p1x = 10, r.points.p1y = 20; },
+         "refused (1): --ke 10,20: equals --ka"},
+        {"pitch 0", Kind::centre, [](Request& r) { r.pitch = 0; }, "refused (1): --pitch 0: "},
+        {"infinite W", Kind::parallel, [](Request& r) { r.w = INFINITY; },
+         "refused (1): --w inf: not a finite number"},
+        {"station before KA", Kind::normal_at, [](Request& r) { r.at = -5; },
+         "refused: --at -5: a station before KA"},
+        {"station beyond KE", Kind::normal_at, [](Request& r) { r.at = 60; },
+         "warning: --at 60: beyond KE (curve length 50.000 m)"},
+        {"length 0", Kind::centre_of_length, [](Request& r) { r.length = 0; },
+         "refused: --length 0: "},
+        {"negative length", Kind::centre_of_length, [](Request& r) { r.length = -50; },
+         "refused: --length -50: "},
+        {"side point on the chord", Kind::centre,
+         [](Request& r) {
+             r.points.p2x = (r.points.p0x + r.points.p1x) / 2;
+             r.points.p2y = (r.points.p0y + r.points.p1y) / 2;
+         },
+         "refused: --side 34.96096574683013,21.04050467008868: lies on the line through KA"},
+        {"side point = KA", Kind::centre,
+         [](Request& r) { r.points.p2x = r.points.p0x, r.points.p2y = r.points.p0y; },
+         "refused: --side 10,20: lies on the line"},
+        {"side point = KE", Kind::parallel,
+         [](Request& r) { r.points.p2x = r.points.p1x, r.points.p2y = r.points.p1y; },
+         "refused: --side 59.92193149366025,22.081009340177363: lies on the line"},
+        {"foot before KA", Kind::perpendicular, [](Request& r) { r.from_x = 0, r.from_y = 25; },
+         "refused: --from 0,25: lies behind the normal at KA"},
+        {"foot beyond KE", Kind::perpendicular, [](Request& r) { r.from_x = 80, r.from_y = 20; },
+         "warning: --from 80,20: the foot lies beyond KE"},
+        // The radius at KE is 200 m; inwards is left of travel here.
+        {"offset reaching the radius", Kind::parallel,
+         [](Request& r) { r.w = -150, r.dw = 50.01, r.pitch = 50; },
+         "refused: --w -150 with --dw 50.01: the offset reaches 200.010 m"},
+        {"offset just inside the radius", Kind::parallel,
+         [](Request& r) { r.w = -150, r.dw = 49.99, r.pitch = 50; }, ""},
+        {"offset outwards beyond the radius", Kind::parallel,
+         [](Request& r) { r.w = 150, r.dw = 100; }, ""},
+        {"a turn beyond the series' 1e-6 m", Kind::centre_of_length,
+         [](Request& r) { r.length = 100 * std::sqrt(2 * 3.9), r.pitch = 10; },
+         "warning: the curve turns by 3.900 rad; beyond 3.781 rad"},
+    };
+    for (const Case& c : cases) {
+        Request r = readme_curve(c.kind);
+        c.change(r);
+        const std::string text = findings_of(r);
+        if (*c.expected == '\0') {
+            EXPECT_EQ(text, "") << c.what;
+        } else {
+            EXPECT_EQ(text.rfind(c.expected, 0), 0u) << c.what << ": " << text;
+        }
+    }
+}
+
+TEST(Checks, AccuracyWarningWhereTheSeriesBoundPassesOneMicrometre) {
+    // The bound grows with A: a long curve meets it at a smaller angle.
+    EXPECT_EQ(accuracy_warning(1000, 3.3), "");
+    EXPECT_NE(accuracy_warning(1000, 3.45), "");
+    EXPECT_EQ(accuracy_warning(30, 4.0), "");
+    const Findings elements = check_elements(1000, "--angle", 3.8, length_for_angle(1000, 3.8));
+    ASSERT_EQ(elements.warnings.size(), 1u);
+    EXPECT_EQ(check_elements(100, "--radius", -5, length_for_radius(100, -5)).refusal,
+              "--radius -5: must be a finite number above 0");
+}
+
+// A curve whose length lands 1e-11 m past a multiple of the pitch: the last
+// station and KE coincide, and the tables list KE alone.
+TEST(Geometry, ListedVerticesDropOneThatRepeatsItsNeighbour) {
+    Request r;
+    r.kind = Kind::centre;
+    r.points = {0, 0, 133.51936962943367, 99.76237113254213, 66.76, -5};
+    r.a = 100;
+    r.pitch = 10;
+    const Result result(r);
+    ASSERT_EQ(result.code(), TARN_OK);
+    ASSERT_EQ(result.vertex_count(), 22u); // KA, 10 m .. 200 m, KE
+    const std::vector<std::size_t> listed = result.listed_vertices();
+    ASSERT_EQ(listed.size(), 21u);
+    EXPECT_EQ(listed[19], 19u);
+    EXPECT_EQ(listed[20], 21u);
+    r.pitch = 7; // no such station: every vertex listed
+    EXPECT_EQ(Result(r).listed_vertices().size(), Result(r).vertex_count());
 }
 
 class OutputFiles : public ::testing::Test {
