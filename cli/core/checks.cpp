@@ -1,6 +1,6 @@
 #include "checks.h"
 
-#include "geometry.h"
+#include "curvelib/geometry.h"
 #include "numbers.h"
 
 #include <cmath>

@@ -2,7 +2,7 @@
 // and its computed geometry in drawing coordinates.
 #pragma once
 
-#include "constructions.h"
+#include "curvelib/constructions.h"
 
 #include <cstdint>
 #include <string>

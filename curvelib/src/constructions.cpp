@@ -1,4 +1,4 @@
-#include "constructions.h"
+#include "curvelib/constructions.h"
 
 #include "curvelib.h"
 #include "portable_math.h"

@@ -2,8 +2,8 @@
 // drawing: every vertex on one side of the centre line, at the widening's
 // distance. The centre line is recomputed here by quadrature of the tangent
 // direction, not by the library's series and placement.
-#include "constructions.h"
 #include "curvelib.h"
+#include "curvelib/constructions.h"
 
 #include <gtest/gtest.h>
 

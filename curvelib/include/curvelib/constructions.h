@@ -5,7 +5,7 @@
 // input never touches a file.
 #pragma once
 
-#include "script_output.h"
+#include "curvelib/script_output.h"
 
 #include <cstdint>
 #include <cstdio>
