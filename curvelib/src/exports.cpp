@@ -2,7 +2,7 @@
 // every call, as the library has always kept it.
 #include "curvelib.h"
 
-#include "constructions.h"
+#include "curvelib/constructions.h"
 
 #include <cmath>
 
