@@ -1,10 +1,12 @@
 // tarn: the curve library's constructions from the command line. This file
 // only reads the options and hands them to the output modules.
 #include "alignment_command.h"
+#include "checks.h"
 #include "construction.h"
 #include "curvelib.h"
 #include "dxf.h"
 #include "elements.h"
+#include "help_text.h"
 #include "landxml.h"
 #include "numbers.h"
 #include "output_files.h"
@@ -105,6 +107,23 @@ int refuse(std::int32_t code) {
     return kExitRefused;
 }
 
+// Warnings go to stderr; a refusal ends the run. True when it may go on.
+bool report(const Findings& findings, int& status) {
+    if (!findings.refusal.empty()) {
+        std::cerr << "tarn: refused"
+                  << (findings.library_code
+                          ? " (" + std::to_string(TARN_ERROR_INVALID_ARGUMENT) + ")"
+                          : std::string())
+                  << ": " << findings.refusal << "\n";
+        status = kExitRefused;
+        return false;
+    }
+    for (const std::string& warning : findings.warnings) {
+        std::cerr << "tarn: warning: " << warning << "\n";
+    }
+    return true;
+}
+
 int run_construction(Options& o, Kind kind) {
     Request& r = o.request;
     r.kind = kind;
@@ -122,9 +141,16 @@ int run_construction(Options& o, Kind kind) {
     if (!(o.lead_in >= 0) || !std::isfinite(o.lead_in)) {
         throw UsageError{"--lead-in: must be a length of 0 or more"};
     }
+    int status = 0;
+    if (!report(check_input(r), status)) {
+        return status;
+    }
     const Result result(r);
     if (result.code() != TARN_OK) {
         return refuse(result.code());
+    }
+    if (!report(check_result(result), status)) {
+        return status;
     }
 
     std::vector<OutputFile> files;
@@ -172,15 +198,19 @@ int run_length(Options& o) {
     const curvelib::Point ka = parse_point("--ka", o.ka);
     const curvelib::Point ke = parse_point("--ke", o.ke);
     const curvelib::Point side = parse_point("--side", o.side);
+    Request r = o.request;
+    r.kind = Kind::normal;
+    r.points = {ka.x, ka.y, ke.x, ke.y, side.x, side.y};
+    int status = 0;
+    if (!report(check_input(r), status)) {
+        return status;
+    }
     curvelib::CurveState state;
     const double length = curvelib::curve_length(state, {ka.x, ka.y, ke.x, ke.y, side.x, side.y},
                                                  o.request.a, o.unit == "mm" ? 1.0 : 0.0);
     if (std::isnan(length)) {
         // The length export answers NaN for every refusal; the placement
         // tells which one.
-        Request r = o.request;
-        r.kind = Kind::normal;
-        r.points = {ka.x, ka.y, ke.x, ke.y, side.x, side.y};
         r.millimetres = o.unit == "mm";
         return refuse(Result(r).code());
     }
@@ -195,10 +225,20 @@ int run_elements(Options& o) {
     }
     const double a = o.request.a;
     double l = o.length;
+    const char* option = "--length";
+    double value = o.length;
     if (!std::isnan(o.radius)) {
         l = length_for_radius(a, o.radius);
+        option = "--radius";
+        value = o.radius;
     } else if (!std::isnan(o.angle)) {
         l = length_for_angle(a, o.angle);
+        option = "--angle";
+        value = o.angle;
+    }
+    int status = 0;
+    if (!report(check_elements(a, option, value, l), status)) {
+        return status;
     }
     Elements e;
     if (const std::int32_t code = clothoid_elements(a, l, e)) {
@@ -208,12 +248,33 @@ int run_elements(Options& o) {
     return 0;
 }
 
+// What was printed must have reached standard output (a full disk, a closed
+// pipe): otherwise the run fails.
+int with_output_written(int status) {
+    std::cout.flush();
+    if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::cerr << "tarn: standard output could not be written\n";
+        return kExitRefused;
+    }
+    return status;
+}
+
+int run(int argc, char** argv);
+
 } // namespace
 
 int main(int argc, char** argv) {
     prepare_console();
+    return with_output_written(run(argc, argv));
+}
+
+namespace {
+
+int run(int argc, char** argv) {
     CLI::App app{"tarn: clothoid constructions without a CAD program"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", "tarn " TARN_VERSION);
+    app.footer(program_footer());
     Options o;
     const char* ke_help = "KE, the point of the curve at its end: x,y";
 
@@ -227,7 +288,8 @@ int main(int argc, char** argv) {
     CLI::App* parallel = app.add_subcommand("parallel", "parallel line with widening");
     add_points(parallel, o, ke_help);
     add_pitch(parallel, o);
-    parallel->add_option("--w", o.request.w, "offset at KA (m, positive on the side point's side)")
+    parallel
+        ->add_option("--w", o.request.w, "offset at KA (m); which side a positive W takes: below")
         ->required();
     parallel->add_option("--dw", o.request.dw, "widening reached at KE (m, default 0)");
     parallel->add_option("--widening", o.widening, "widening law: linear (default) or quartic")
@@ -269,6 +331,9 @@ int main(int argc, char** argv) {
     elements->add_option("--length", o.length, "curve length L (m)");
     elements->add_option("--radius", o.radius, "radius at the end R (m)");
     elements->add_option("--angle", o.angle, "tangent angle at the end (rad)");
+    for (CLI::App* sub : app.get_subcommands({})) {
+        sub->footer(subcommand_footer(sub->get_name()));
+    }
 
     const auto alignment = add_alignment_command(app);
 
@@ -292,7 +357,7 @@ int main(int argc, char** argv) {
             return run_length(o);
         }
         return run_elements(o);
-    } catch (const CLI::CallForHelp& e) {
+    } catch (const CLI::Success& e) { // --help, --version
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         std::cerr << "tarn: " << e.what() << "\n";
@@ -302,3 +367,5 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
 }
+
+} // namespace

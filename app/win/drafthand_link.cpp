@@ -38,10 +38,6 @@ struct CallFailure {
     }
 };
 
-tarn::unique_bstr to_bstr(const std::wstring& text) {
-    return tarn::unique_bstr(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
-}
-
 class EarlyControl : public AcadControl {
 public:
     EarlyControl(tarn::com_ptr<_Control> control, std::shared_ptr<CallFailure> failure)
@@ -55,7 +51,7 @@ public:
                        control_->put_PatternMatch(flag ? VARIANT_TRUE : VARIANT_FALSE));
     }
     std::int32_t PostCommand(const std::wstring& command) override {
-        const tarn::unique_bstr text = to_bstr(command);
+        const tarn::unique_bstr text = tarn::make_bstr(command);
         LONG result = 0;
         const HRESULT hr = control_->PostCommand(text.get(), &result);
         return failure_->result(L"PostCommand", hr, result);
@@ -72,7 +68,7 @@ public:
     }
     std::int32_t GetHistory(std::wstring& text, const std::wstring& match) override {
         tarn::unique_bstr history;
-        const tarn::unique_bstr match_text = to_bstr(match);
+        const tarn::unique_bstr match_text = tarn::make_bstr(match);
         LONG result = 0;
         const HRESULT hr = control_->GetHistory(history.put(), match_text.get(), &result);
         if (SUCCEEDED(hr) && result == -1) {
@@ -92,18 +88,20 @@ public:
     explicit EarlyAcad(tarn::com_ptr<_Acad> acad) : acad_(std::move(acad)) {}
 
     void put_MainCompareTitle(const std::wstring& title) override {
-        failure_->note(L"MainCompareTitle", acad_->put_MainCompareTitle(to_bstr(title).get()));
+        failure_->note(L"MainCompareTitle",
+                       acad_->put_MainCompareTitle(tarn::make_bstr(title).get()));
     }
     void put_TextCompareTitle(const std::wstring& title) override {
-        failure_->note(L"TextCompareTitle", acad_->put_TextCompareTitle(to_bstr(title).get()));
+        failure_->note(L"TextCompareTitle",
+                       acad_->put_TextCompareTitle(tarn::make_bstr(title).get()));
     }
     void put_CommandCompareTitle(const std::wstring& title) override {
         failure_->note(L"CommandCompareTitle",
-                       acad_->put_CommandCompareTitle(to_bstr(title).get()));
+                       acad_->put_CommandCompareTitle(tarn::make_bstr(title).get()));
     }
     void put_HistoryCompareTitle(const std::wstring& title) override {
         failure_->note(L"HistoryCompareTitle",
-                       acad_->put_HistoryCompareTitle(to_bstr(title).get()));
+                       acad_->put_HistoryCompareTitle(tarn::make_bstr(title).get()));
     }
     std::int32_t Search() override {
         LONG result = 0;

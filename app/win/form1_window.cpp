@@ -1,5 +1,7 @@
 #include "form1_window.h"
 
+#include "tarn/window_proc.h"
+
 #include <commctrl.h>
 
 #include <vector>
@@ -138,7 +140,7 @@ Form1Window::~Form1Window() = default;
 bool Form1Window::create(HINSTANCE instance, int show_command) {
     WNDCLASSEXW window_class = {};
     window_class.cbSize = sizeof window_class;
-    window_class.lpfnWndProc = window_proc;
+    window_class.lpfnWndProc = tarn::window_proc<Form1Window, &Form1Window::handle>;
     window_class.hInstance = instance;
     window_class.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
     window_class.hIcon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512));     // IDI_APPLICATION
@@ -168,23 +170,18 @@ bool Form1Window::create(HINSTANCE instance, int show_command) {
     return true;
 }
 
-LRESULT CALLBACK Form1Window::window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_NCCREATE) {
-        auto* self =
-            static_cast<Form1Window*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->hwnd_.reset(hwnd);
-    }
-    auto* self = reinterpret_cast<Form1Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self == nullptr) {
+LRESULT Form1Window::handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_NCCREATE:
+        hwnd_.reset(hwnd);
+        break;
+    case WM_NCDESTROY:
+        hwnd_.release(); // being destroyed already
         return DefWindowProcW(hwnd, message, wparam, lparam);
+    default:
+        break;
     }
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->hwnd_.release(); // being destroyed already
-        return DefWindowProcW(hwnd, message, wparam, lparam);
-    }
-    return self->handle(message, wparam, lparam);
+    return handle(message, wparam, lparam);
 }
 
 LRESULT Form1Window::handle(UINT message, WPARAM wparam, LPARAM lparam) {

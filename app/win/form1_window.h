@@ -15,6 +15,8 @@ namespace tarn::app::win {
 
 class Form1Window : public FormView {
 public:
+    // The window procedure's entry: every message of the main window.
+    LRESULT handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
     Form1Window();
     Form1Window(const Form1Window&) = delete;
     Form1Window& operator=(const Form1Window&) = delete;
@@ -34,7 +36,6 @@ public:
     std::int32_t SetTopMost(std::int16_t flag) override;
 
 private:
-    static LRESULT CALLBACK window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT handle(UINT message, WPARAM wparam, LPARAM lparam);
     bool on_create();
     void on_command(int id, int code);

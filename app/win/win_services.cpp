@@ -110,10 +110,10 @@ void ScriptFileInCurrentDirectory::remove() {
 }
 
 std::unique_ptr<LineReader> ScriptFileInCurrentDirectory::open() {
-    tarn::unique_handle file(CreateFileW(kScriptName, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) {
-        file.release(); // not a handle to close
+    tarn::unique_handle file =
+        tarn::adopt_file(CreateFileW(kScriptName, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         return nullptr;
     }
     return std::make_unique<FileLineReader>(std::move(file));

@@ -505,7 +505,7 @@ HRESULT to_bstr(const std::wstring& text, BSTR* out) {
     if (out == nullptr) {
         return E_POINTER;
     }
-    *out = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    *out = tarn::make_bstr(text).release();
     return *out == nullptr ? E_OUTOFMEMORY : S_OK;
 }
 

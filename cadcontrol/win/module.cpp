@@ -59,16 +59,14 @@ ClassFactory g_acad_factory;
 
 // HKEY_CLASSES_ROOT\path with an optional named value (empty name: default).
 bool set_value(const std::wstring& path, const wchar_t* name, const std::wstring& value) {
-    HKEY key = nullptr;
+    tarn::unique_hkey key;
     if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                          KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+                          KEY_SET_VALUE, nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
         return false;
     }
     const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-    const LONG status =
-        ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), bytes);
-    ::RegCloseKey(key);
-    return status == ERROR_SUCCESS;
+    return ::RegSetValueExW(key.get(), name, 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(value.c_str()), bytes) == ERROR_SUCCESS;
 }
 
 void delete_tree(const std::wstring& path) {

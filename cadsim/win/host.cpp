@@ -2,6 +2,7 @@
 
 #include "cadsim/dxf.h"
 #include "tarn/ansi_text.h"
+#include "tarn/window_proc.h"
 
 #include <algorithm>
 #include <cmath>
@@ -36,33 +37,6 @@ constexpr UINT kDieMessage = WM_APP + 2;
 constexpr int kLineHeight = 18;
 constexpr int kCommandStripLines = 3;
 
-template <LRESULT (Host::*Handler)(HWND, UINT, WPARAM, LPARAM), bool kAnsi>
-LRESULT CALLBACK window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) noexcept {
-    Host* host = nullptr;
-    if (message == WM_NCCREATE) {
-        // lpCreateParams is the first member of both CREATESTRUCT forms.
-        host = static_cast<Host*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-        if (kAnsi) {
-            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(host));
-        } else {
-            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(host));
-        }
-    } else {
-        host = reinterpret_cast<Host*>(kAnsi ? ::GetWindowLongPtrA(hwnd, GWLP_USERDATA)
-                                             : ::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    }
-    if (host != nullptr) {
-        try {
-            return (host->*Handler)(hwnd, message, wparam, lparam);
-        } catch (...) {
-            // Nothing may leave a window procedure; the message is answered
-            // as if unhandled.
-        }
-    }
-    return kAnsi ? ::DefWindowProcA(hwnd, message, wparam, lparam)
-                 : ::DefWindowProcW(hwnd, message, wparam, lparam);
-}
-
 int clamp_pixel(double value) {
     if (!std::isfinite(value)) {
         return 0;
@@ -73,12 +47,12 @@ int clamp_pixel(double value) {
 bool write_file_atomically(const std::wstring& path, const std::string& data) {
     const std::wstring temporary = path + L".tmp" + std::to_wstring(::GetCurrentProcessId());
     {
-        HANDLE raw = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (raw == INVALID_HANDLE_VALUE) {
+        tarn::unique_handle file =
+            tarn::adopt_file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
+                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
             return false;
         }
-        tarn::unique_handle file(raw);
         size_t done = 0;
         while (done < data.size()) {
             const DWORD chunk = static_cast<DWORD>(std::min<size_t>(data.size() - done, 1u << 20));
@@ -180,28 +154,28 @@ Host::Host(HINSTANCE instance, Options options)
 bool Host::create() {
     WNDCLASSEXW main_class{};
     main_class.cbSize = sizeof main_class;
-    main_class.lpfnWndProc = window_proc<&Host::main_message, false>;
+    main_class.lpfnWndProc = tarn::window_proc<Host, &Host::main_message>;
     main_class.hInstance = instance_;
     main_class.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_CROSS));
     main_class.hbrBackground = nullptr;
     main_class.lpszClassName = kMainClass;
     WNDCLASSEXW text_class = main_class;
-    text_class.lpfnWndProc = window_proc<&Host::text_message, false>;
+    text_class.lpfnWndProc = tarn::window_proc<Host, &Host::text_message>;
     text_class.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     text_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     text_class.lpszClassName = kTextClass;
     WNDCLASSEXW pane_class = text_class;
-    pane_class.lpfnWndProc = window_proc<&Host::pane_message, false>;
+    pane_class.lpfnWndProc = tarn::window_proc<Host, &Host::pane_message>;
     pane_class.lpszClassName = kPaneClass;
     WNDCLASSEXA command_class{};
     command_class.cbSize = sizeof command_class;
-    command_class.lpfnWndProc = window_proc<&Host::command_message, true>;
+    command_class.lpfnWndProc = tarn::window_proc<Host, &Host::command_message, true>;
     command_class.hInstance = instance_;
     command_class.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_IBEAM));
     command_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     command_class.lpszClassName = kCommandClass;
     WNDCLASSEXA history_class = command_class;
-    history_class.lpfnWndProc = window_proc<&Host::history_message, true>;
+    history_class.lpfnWndProc = tarn::window_proc<Host, &Host::history_message, true>;
     history_class.lpszClassName = kHistoryClass;
     if (!::RegisterClassExW(&main_class) || !::RegisterClassExW(&text_class) ||
         !::RegisterClassExW(&pane_class) || !::RegisterClassExA(&command_class) ||

@@ -2,6 +2,8 @@
 
 #include "curvelib.h"
 
+#include <cmath>
+
 namespace tarn_cli {
 namespace {
 
@@ -31,6 +33,25 @@ Result::Result(const Request& request) : request_(request), construction_(comput
 
 curvelib::Point Result::vertex(std::size_t i) const {
     return curvelib::drawing_point(construction_.state, construction_.vertices[i]);
+}
+
+std::vector<std::size_t> Result::listed_vertices() const {
+    const std::vector<curvelib::Point>& v = construction_.vertices;
+    std::vector<std::size_t> listed;
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        if (!listed.empty() && polyline()) {
+            const curvelib::Point d = v[i] - v[listed.back()];
+            // Internal millimetres: 1e-6 mm is 1e-9 m.
+            if (std::hypot(d.x, d.y) < 1e-6) {
+                if (i + 1 < v.size() || listed.size() == 1) {
+                    continue;
+                }
+                listed.pop_back();
+            }
+        }
+        listed.push_back(i);
+    }
+    return listed;
 }
 
 curvelib::Point Result::curve_point(double station) const {
@@ -68,7 +89,8 @@ const char* kind_title(Kind kind) {
 std::string refusal_text(std::int32_t code) {
     switch (code) {
     case TARN_ERROR_INVALID_ARGUMENT:
-        return "invalid argument: a number not finite, A <= 0, KE = KA or pitch <= 0";
+        // The other causes are named before the library is called.
+        return "invalid argument: the coordinates are too large to place a curve";
     case TARN_ERROR_ANGLE_TOO_LARGE:
         return "the curve would turn by more than 4 rad";
     case TARN_ERROR_TOO_MANY_VERTICES:

@@ -2,10 +2,11 @@
 // and its computed geometry in drawing coordinates.
 #pragma once
 
-#include "constructions.h"
+#include "curvelib/constructions.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tarn_cli {
 
@@ -40,7 +41,12 @@ public:
     std::size_t vertex_count() const { return construction_.vertices.size(); }
     curvelib::Point vertex(std::size_t i) const;
     double station_m(std::size_t i) const { return construction_.stations_m[i]; }
+    // Signed distance from the curve, right of the direction of travel positive.
     double offset_m(std::size_t i) const { return construction_.offsets_mm[i] * 0.001; }
+    // The vertices a table or a drawing file lists: a polyline's each at least
+    // 1e-9 m from the one before; a station that lands within that of the end
+    // gives way to the end itself. Both ends of a line.
+    std::vector<std::size_t> listed_vertices() const;
 
     // The clothoid itself: its length, where it lies, how it turns.
     double curve_length_m() const { return construction_.curve.length_mm * 0.001; }

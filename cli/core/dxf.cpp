@@ -78,7 +78,7 @@ std::string dxf_text(const Result& r) {
         pair(out, 66, "1");
         point(out, {0.0, 0.0});
         pair(out, 70, "0");
-        for (std::size_t i = 0; i < r.vertex_count(); ++i) {
+        for (const std::size_t i : r.listed_vertices()) {
             pair(out, 0, "VERTEX");
             pair(out, 8, layer);
             point(out, r.vertex(i));

@@ -1,7 +1,7 @@
 #include "elements.h"
 
 #include "curvelib.h"
-#include "geometry.h"
+#include "curvelib/geometry.h"
 #include "numbers.h"
 
 #include <cmath>

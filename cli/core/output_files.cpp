@@ -15,9 +15,9 @@ std::string temporary_name(const std::string& path) {
     return path + ".tarn-tmp";
 }
 
-// Writes one temporary file; empty on success.
-std::string write_temporary(const OutputFile& file) {
-    const std::string temporary = temporary_name(file.path);
+// Writes one temporary file beside `target`; empty on success.
+std::string write_temporary(const OutputFile& file, const std::string& target) {
+    const std::string temporary = temporary_name(target);
     std::unique_ptr<std::FILE, Closer> stream(
         std::fopen(temporary.c_str(), file.text_mode ? "w" : "wb"));
     if (!stream) {
@@ -41,25 +41,29 @@ OutputFile bytes_file(std::string path, std::string bytes) {
 }
 
 std::string write_all(const std::vector<OutputFile>& files) {
+    std::vector<std::string> targets;
+    for (const OutputFile& file : files) {
+        targets.push_back(link_target(file.path));
+    }
     std::size_t written = 0;
     std::string error;
     for (; written < files.size(); ++written) {
-        error = write_temporary(files[written]);
+        error = write_temporary(files[written], targets[written]);
         if (!error.empty()) {
             break;
         }
     }
     if (error.empty()) {
-        for (const OutputFile& file : files) {
-            if (!replace_file(temporary_name(file.path), file.path)) {
-                error = file.path + ": cannot be replaced";
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            if (!replace_file(temporary_name(targets[i]), targets[i])) {
+                error = files[i].path + ": cannot be replaced";
                 break;
             }
         }
     }
     if (!error.empty()) {
         for (std::size_t i = 0; i < written; ++i) {
-            std::remove(temporary_name(files[i].path).c_str());
+            std::remove(temporary_name(targets[i]).c_str());
         }
     }
     return error;

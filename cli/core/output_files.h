@@ -21,7 +21,12 @@ OutputFile bytes_file(std::string path, std::string bytes);
 // Empty on success, otherwise one line naming the file that failed.
 std::string write_all(const std::vector<OutputFile>& files);
 
-// Replaces `to` by `from` in one step (platform part).
+// The file a path names, through any symbolic links, so that a link is
+// written through rather than replaced (platform part).
+std::string link_target(const std::string& path);
+
+// Replaces `to` by `from` in one step; a file replaced keeps its permissions
+// (platform part).
 bool replace_file(const std::string& from, const std::string& to);
 
 // Lets the console show the UTF-8 that tarn prints (platform part).

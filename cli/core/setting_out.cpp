@@ -69,7 +69,7 @@ std::string setting_out_csv(const Result& r, Language language, Axes axes) {
                   survey ? "接線方向角(北から右回り 度)" : "接線方向(X軸から左回り 度)",
                   "曲率半径(m)"};
         if (has_offsets(r.request().kind)) {
-            header.push_back("オフセット(m)");
+            header.push_back("オフセット(m, 進行方向右が+)");
         }
     } else {
         header = {"point",
@@ -80,12 +80,12 @@ std::string setting_out_csv(const Result& r, Language language, Axes axes) {
                   survey ? "tangent azimuth (cw from north, deg)" : "tangent (ccw from X, deg)",
                   "radius (m)"};
         if (has_offsets(r.request().kind)) {
-            header.push_back("offset (m)");
+            header.push_back("offset (m, right of travel +)");
         }
     }
     std::string out = "\xEF\xBB\xBF";
     row(out, header);
-    for (std::size_t i = 0; i < r.vertex_count(); ++i) {
+    for (const std::size_t i : r.listed_vertices()) {
         const curvelib::Point p = r.vertex(i);
         const double station = r.station_m(i);
         double direction = r.tangent_direction(station);

@@ -1,6 +1,7 @@
-// tarn's own computations: the element table against Fresnel integrals by
-// quadrature, angles as degrees-minutes-seconds, the geometry handed to the
+// tarn's own computations: the element table against tables of the Fresnel
+// integrals, angles as degrees-minutes-seconds, the geometry handed to the
 // outputs, and files written all or none.
+#include "checks.h"
 #include "construction.h"
 #include "curvelib.h"
 #include "elements.h"
@@ -18,54 +19,37 @@
 using namespace tarn_cli;
 namespace fs = std::filesystem;
 
-namespace {
-
-// X and Y of the clothoid's end, the Fresnel integrals of cos and sin of
-// s^2 / 2A^2, by composite five-point Gauss-Legendre quadrature.
-curvelib::Point fresnel(double a, double l) {
-    const double nodes[5] = {0.0, -0.5384693101056831, 0.5384693101056831, -0.9061798459386640,
-                             0.9061798459386640};
-    const double weights[5] = {0.5688888888888889, 0.4786286704993665, 0.4786286704993665,
-                               0.2369268850561891, 0.2369268850561891};
-    const int panels = 4000;
-    const double h = l / panels;
-    curvelib::Point sum;
-    for (int i = 0; i < panels; ++i) {
-        const double mid = (i + 0.5) * h;
-        for (int k = 0; k < 5; ++k) {
-            const double s = mid + 0.5 * h * nodes[k];
-            const double angle = s * s / (2 * a * a);
-            sum.x += weights[k] * std::cos(angle) * 0.5 * h;
-            sum.y += weights[k] * std::sin(angle) * 0.5 * h;
-        }
-    }
-    return sum;
-}
-
-} // namespace
-
-TEST(Elements, AgreeWithQuadratureOfTheFresnelIntegrals) {
+// Element tables computed with mpmath at 40 digits from the Fresnel integrals
+// (X = A sqrt(pi) C(L / (A sqrt(pi))), Y likewise with S) and the elements'
+// definitions; the library's own accuracy is its tests' business.
+TEST(Elements, AgreeWithTablesFromTheFresnelIntegrals) {
     struct Case {
-        double a, l;
+        double a, l, x, y, shift, x_m, t_k, t_l, s_0, sigma;
     } cases[] = {
-        {100, 50}, {250, 10}, {60, 90}, {100, 177.2453850905516}}; // the last turns by pi/2
+        {100, 50, 49.921931493660256, 2.0810093401773634, 0.52054278604317406, 24.986984816614718,
+         16.691508244475906, 33.360655950952149, 49.965286388968223, 0.041661153114413106},
+        {60, 90, 79.257634383388835, 30.819127789797106, 8.0661884617437534, 43.166930619425029,
+         34.1574140436349, 64.529759573204496, 85.038763195232234, 0.37085527961859963},
+        // Turning by pi/2: the short tangent is Y, the long one X.
+        {100, 177.2453850905516, 138.2325060793697, 77.679411348660244, 21.260452993884615,
+         81.813547724594076, 77.679411348660244, 138.2325060793697, 158.56328920799211,
+         0.51196965872521734},
+    };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.l);
         Elements e;
         ASSERT_EQ(clothoid_elements(c.a, c.l, e), TARN_OK);
-        const curvelib::Point q = fresnel(c.a, c.l);
-        const double r = c.a * c.a / c.l;
-        const double tau = c.l / (2 * r);
         const double tol = 1e-9;
-        EXPECT_NEAR(e.r, r, tol);
-        EXPECT_NEAR(e.tau, tau, 1e-15);
-        EXPECT_NEAR(e.x, q.x, tol) << c.a << " " << c.l;
-        EXPECT_NEAR(e.y, q.y, tol) << c.a << " " << c.l;
-        EXPECT_NEAR(e.shift, q.y - r * (1 - std::cos(tau)), tol);
-        EXPECT_NEAR(e.x_m, q.x - r * std::sin(tau), tol);
-        EXPECT_NEAR(e.t_k, q.y / std::sin(tau), tol);
-        EXPECT_NEAR(e.t_l, q.x - q.y / std::tan(tau), tol);
-        EXPECT_NEAR(e.s_0, std::hypot(q.x, q.y), tol);
-        EXPECT_NEAR(e.sigma, std::atan(q.y / q.x), 1e-12);
+        EXPECT_NEAR(e.r, c.a * c.a / c.l, tol);
+        EXPECT_NEAR(e.tau, c.l * c.l / (2 * c.a * c.a), 1e-15);
+        EXPECT_NEAR(e.x, c.x, tol);
+        EXPECT_NEAR(e.y, c.y, tol);
+        EXPECT_NEAR(e.shift, c.shift, tol);
+        EXPECT_NEAR(e.x_m, c.x_m, tol);
+        EXPECT_NEAR(e.t_k, c.t_k, tol);
+        EXPECT_NEAR(e.t_l, c.t_l, tol);
+        EXPECT_NEAR(e.s_0, c.s_0, tol);
+        EXPECT_NEAR(e.sigma, c.sigma, 1e-12);
     }
 }
 
@@ -166,6 +150,135 @@ TEST(Geometry, TangentDirectionTurnsAwayFromTheSidePoint) {
     Result right(r);
     EXPECT_FALSE(right.turns_left());
     EXPECT_NEAR(right.tangent_direction(50), -0.125, 1e-15);
+}
+
+namespace {
+
+// The curve of the README: A = 100 from KA (10, 20) to its 50 m point, the
+// side point below the chord.
+Request readme_curve(Kind kind) {
+    const curvelib::Point ke = curvelib::clothoid_point(100, 50);
+    Request r;
+    r.kind = kind;
+    r.points = {10, 20, 10 + ke.x / 1000, 20 + ke.y / 1000, 35, 15};
+    r.a = 100;
+    r.pitch = 1;
+    return r;
+}
+
+// The refusal, or else the warnings, joined: what tarn would print.
+std::string findings_of(const Request& r) {
+    const Findings input = check_input(r);
+    if (!input.refusal.empty()) {
+        return (input.library_code ? "refused (1): " : "refused: ") + input.refusal;
+    }
+    const Result result(r);
+    if (result.code() != TARN_OK) {
+        return "library " + std::to_string(result.code());
+    }
+    const Findings f = check_result(result);
+    if (!f.refusal.empty()) {
+        return "refused: " + f.refusal;
+    }
+    std::string text;
+    for (const std::string& w : f.warnings) {
+        text += "warning: " + w;
+    }
+    return text;
+}
+
+} // namespace
+
+TEST(Checks, EachNonsenseNamesItsOneCause) {
+    struct Case {
+        const char* what;
+        Kind kind;
+        void (*change)(Request&);
+        const char* expected; // a part of the one line; "" for silence
+    } cases[] = {
+        {"a good parallel line", Kind::parallel, [](Request& r) { r.w = 3; }, ""},
+        {"A of 0", Kind::centre, [](Request& r) { r.a = 0; }, "refused (1): --a 0: "},
+        {"KE = KA", Kind::normal, [](Request& r) { r.points.p1x = 10, r.points.p1y = 20; },
+         "refused (1): --ke 10,20: equals --ka"},
+        {"pitch 0", Kind::centre, [](Request& r) { r.pitch = 0; }, "refused (1): --pitch 0: "},
+        {"infinite W", Kind::parallel, [](Request& r) { r.w = INFINITY; },
+         "refused (1): --w inf: not a finite number"},
+        {"station before KA", Kind::normal_at, [](Request& r) { r.at = -5; },
+         "refused: --at -5: a station before KA"},
+        {"station beyond KE", Kind::normal_at, [](Request& r) { r.at = 60; },
+         "warning: --at 60: beyond KE (curve length 50.000 m)"},
+        {"length 0", Kind::centre_of_length, [](Request& r) { r.length = 0; },
+         "refused: --length 0: "},
+        {"negative length", Kind::centre_of_length, [](Request& r) { r.length = -50; },
+         "refused: --length -50: "},
+        {"side point on the chord", Kind::centre,
+         [](Request& r) {
+             r.points.p2x = (r.points.p0x + r.points.p1x) / 2;
+             r.points.p2y = (r.points.p0y + r.points.p1y) / 2;
+         },
+         "refused: --side 34.96096574683013,21.04050467008868: lies on the line through KA"},
+        {"side point = KA", Kind::centre,
+         [](Request& r) { r.points.p2x = r.points.p0x, r.points.p2y = r.points.p0y; },
+         "refused: --side 10,20: lies on the line"},
+        {"side point = KE", Kind::parallel,
+         [](Request& r) { r.points.p2x = r.points.p1x, r.points.p2y = r.points.p1y; },
+         "refused: --side 59.92193149366025,22.081009340177363: lies on the line"},
+        {"foot before KA", Kind::perpendicular, [](Request& r) { r.from_x = 0, r.from_y = 25; },
+         "refused: --from 0,25: lies behind the normal at KA"},
+        {"foot beyond KE", Kind::perpendicular, [](Request& r) { r.from_x = 80, r.from_y = 20; },
+         "warning: --from 80,20: the foot lies beyond KE"},
+        // The radius at KE is 200 m; inwards is left of travel here.
+        {"offset reaching the radius", Kind::parallel,
+         [](Request& r) { r.w = -150, r.dw = 50.01, r.pitch = 50; },
+         "refused: --w -150 with --dw 50.01: the offset reaches 200.010 m"},
+        {"offset just inside the radius", Kind::parallel,
+         [](Request& r) { r.w = -150, r.dw = 49.99, r.pitch = 50; }, ""},
+        {"offset outwards beyond the radius", Kind::parallel,
+         [](Request& r) { r.w = 150, r.dw = 100; }, ""},
+        {"a turn beyond the series' 1e-6 m", Kind::centre_of_length,
+         [](Request& r) { r.length = 100 * std::sqrt(2 * 3.9), r.pitch = 10; },
+         "warning: the curve turns by 3.900 rad; beyond 3.781 rad"},
+    };
+    for (const Case& c : cases) {
+        Request r = readme_curve(c.kind);
+        c.change(r);
+        const std::string text = findings_of(r);
+        if (*c.expected == '\0') {
+            EXPECT_EQ(text, "") << c.what;
+        } else {
+            EXPECT_EQ(text.rfind(c.expected, 0), 0u) << c.what << ": " << text;
+        }
+    }
+}
+
+TEST(Checks, AccuracyWarningWhereTheSeriesBoundPassesOneMicrometre) {
+    // The bound grows with A: a long curve meets it at a smaller angle.
+    EXPECT_EQ(accuracy_warning(1000, 3.3), "");
+    EXPECT_NE(accuracy_warning(1000, 3.45), "");
+    EXPECT_EQ(accuracy_warning(30, 4.0), "");
+    const Findings elements = check_elements(1000, "--angle", 3.8, length_for_angle(1000, 3.8));
+    ASSERT_EQ(elements.warnings.size(), 1u);
+    EXPECT_EQ(check_elements(100, "--radius", -5, length_for_radius(100, -5)).refusal,
+              "--radius -5: must be a finite number above 0");
+}
+
+// A curve whose length lands 1e-11 m past a multiple of the pitch: the last
+// station and KE coincide, and the tables list KE alone.
+TEST(Geometry, ListedVerticesDropOneThatRepeatsItsNeighbour) {
+    Request r;
+    r.kind = Kind::centre;
+    r.points = {0, 0, 133.51936962943367, 99.76237113254213, 66.76, -5};
+    r.a = 100;
+    r.pitch = 10;
+    const Result result(r);
+    ASSERT_EQ(result.code(), TARN_OK);
+    ASSERT_EQ(result.vertex_count(), 22u); // KA, 10 m .. 200 m, KE
+    const std::vector<std::size_t> listed = result.listed_vertices();
+    ASSERT_EQ(listed.size(), 21u);
+    EXPECT_EQ(listed[19], 19u);
+    EXPECT_EQ(listed[20], 21u);
+    r.pitch = 7; // no such station: every vertex listed
+    EXPECT_EQ(Result(r).listed_vertices().size(), Result(r).vertex_count());
 }
 
 class OutputFiles : public ::testing::Test {

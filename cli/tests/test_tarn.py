@@ -144,13 +144,33 @@ class SettingOut(Base):
         rows = self.table("parallel", *CURVE, "--pitch", "25", "--w", "3", "--dw", "0.5",
                           "--lang", "en", "--axes", "survey")
         self.assertEqual(rows[0][2:4], ["X (north)", "Y (east)"])
-        self.assertEqual(rows[0][-1], "offset (m)")
+        self.assertEqual(rows[0][-1], "offset (m, right of travel +)")
         self.assertEqual([r[-1] for r in rows[1:]], ["3.000000", "3.250000", "3.500000"])
         # (25.099105, -2.988015) from KA (10, 20): north first.
         self.assertAlmostEqual(float(rows[2][2]), 17.011985, delta=1e-6)
         self.assertAlmostEqual(float(rows[2][3]), 35.099105, delta=1e-6)
         # Azimuth clockwise from north: 90 degrees minus the drawing direction.
         self.assertAlmostEqual(float(rows[1][5]), 90.0, delta=1e-9)
+
+    def test_offset_is_the_side_drawn(self):
+        # The README's curve turned 180 degrees sets off westward: W = 3 lies
+        # left of travel, 3 m below KA.
+        rows = self.table("parallel", "--ka", "10,20", "--ke", "-39.9219,17.919", "--side", "-15,25",
+                          "--a", "100", "--pitch", "25", "--w", "3", "--dw", "0.5")
+        self.assertEqual(rows[0][-1], "オフセット(m, 進行方向右が+)")
+        self.assertEqual([r[-1] for r in rows[1:]], ["-3.000000", "-3.250000", "-3.500000"])
+        self.assertEqual(rows[1][2:4], ["10.000000", "17.000000"])
+
+    def test_a_vertex_repeating_its_neighbour_is_listed_once(self):
+        # The curve's length lands 1e-11 m past 200 m: the station and KE coincide.
+        curve = ["centre", "--ka", "0,0", "--ke", "133.51936962943367,99.76237113254213",
+                 "--side", "66.76,-5", "--a", "100", "--pitch", "10"]
+        rows = self.table(*curve)
+        self.assertEqual([r[0] for r in rows[-2:]], ["KA+190.000", "KE"])
+        self.ok(*curve, "--dxf", self.path("d.dxf"), "--script", self.path("s.txt"))
+        (polyline,) = ezdxf.readfile(self.path("d.dxf")).modelspace()
+        self.assertEqual(len(list(polyline.vertices)), 21)
+        self.assertEqual(len(script_points(read(self.path("s.txt")))[1]), 22)  # as the library has them
 
 
 class LandXml(Base):
@@ -229,6 +249,40 @@ class Elements(Base):
 
 
 class Errors(Base):
+    def test_refusals_and_warnings(self):
+        parallel = ["parallel", *CURVE, "--pitch", "5"]
+        cases = [  # arguments, exit status, the one line on stderr
+            (["normal-at", *CURVE, "--at", "-5"], 1, "tarn: refused: --at -5: a station before KA"),
+            (["normal-at", *CURVE, "--at", "60"], 0, "tarn: warning: --at 60: beyond KE"),
+            (["centre-of-length", *CURVE, "--length", "0"], 1, "tarn: refused: --length 0: "),
+            (["centre-of-length", *CURVE, "--length", "-50"], 1, "tarn: refused: --length -50: "),
+            (["perpendicular", *CURVE, "--from", "0,25"], 1, "tarn: refused: --from 0,25: lies behind"),
+            (["perpendicular", *CURVE, "--from", "80,20"], 0, "tarn: warning: --from 80,20: the foot lies beyond KE"),
+            ([*parallel, "--w", "-150", "--dw", "60"], 1, "tarn: refused: --w -150 with --dw 60: "),
+            (["centre", *CURVE[:4], "--side", "34.96096574683013,21.04050467008868", *CURVE[6:]], 1,
+             "tarn: refused: --side 34.96096574683013,21.04050467008868: lies on the line"),
+            (["centre", *CURVE[:4], "--side", "10,20", *CURVE[6:]], 1, "tarn: refused: --side 10,20: "),
+            (["centre", *CURVE[:4], "--side", KE, *CURVE[6:]], 1, "tarn: refused: --side 59.9"),
+            (["centre-of-length", *CURVE[:-1], "1000", "--length", "2793", "--pitch", "10"], 0,
+             "tarn: warning: the curve turns by 3.900 rad; beyond 3.380 rad"),
+            (["elements", "--a", "1000", "--angle", "3.8"], 0, "tarn: warning: the curve turns by 3.800"),
+            (["elements", "--a", "100", "--radius", "-5"], 1, "tarn: refused (1): --radius -5: "),
+            (["centre", *CURVE[:-1], "nan"], 1, "tarn: refused (1): --a nan: not a finite number"),
+        ]
+        for args, code, line in cases:
+            with self.subTest(args=args):
+                result = run(*args)
+                self.assertEqual(result.returncode, code, result.stderr)
+                self.assertEqual(len(result.stderr.splitlines()), 1, result.stderr)
+                self.assertTrue(result.stderr.startswith(line), result.stderr)
+
+    def test_standard_output_that_cannot_be_written(self):
+        for args in (["centre", *CURVE], ["--help"], ["--version"]):
+            with self.subTest(args=args), open("/dev/full", "w") as full:
+                result = subprocess.run([TARN, *args], stdout=full, stderr=subprocess.PIPE, text=True)
+                self.assertEqual(result.returncode, 1)
+                self.assertEqual(result.stderr, "tarn: standard output could not be written\n")
+
     def test_exit_codes_and_messages(self):
         cases = [
             ([], 2, "A subcommand is required"),
@@ -259,12 +313,43 @@ class Errors(Base):
         self.assertEqual(result.returncode, 1)
         self.assertEqual(os.listdir(self.dir.name), [])
 
+    def test_replaced_file_keeps_its_mode_and_links_are_written_through(self):
+        os.mkdir(self.path("real"))
+        target = self.path("real/t.csv")
+        with open(target, "w") as f:
+            f.write("old")
+        os.chmod(target, 0o640)
+        os.symlink("real/t.csv", self.path("link.csv"))
+        self.ok("centre", *CURVE, "--csv", self.path("link.csv"))
+        self.assertTrue(os.path.islink(self.path("link.csv")))
+        self.assertTrue(read(target, "rb").startswith(b"\xef\xbb\xbf"))
+        self.assertEqual(os.stat(target).st_mode & 0o777, 0o640)
+        self.assertEqual(sorted(os.listdir(self.dir.name)), ["link.csv", "real"])
+        self.assertEqual(os.listdir(self.path("real")), ["t.csv"])
+
     def test_unwritable_output_leaves_nothing(self):
         result = run("centre", *CURVE, "--dxf", self.path("d.dxf"),
                      "--csv", self.path("missing/t.csv"))
         self.assertEqual(result.returncode, 1)
         self.assertIn("missing/t.csv", result.stderr)
         self.assertEqual(os.listdir(self.dir.name), [])
+
+
+class Help(Base):
+    def test_version_examples_and_exit_codes(self):
+        self.assertEqual(self.ok("--version").stdout, "tarn 1.0.0\n")
+        self.assertIn("Exit status:", self.ok("--help").stdout)
+        for sub in ("centre", "parallel", "normal", "normal-at", "perpendicular",
+                    "centre-of-length", "length", "elements"):
+            with self.subTest(sub):
+                self.assertIn("  $ tarn " + sub + " ", self.ok(sub, "--help").stdout)
+        # Examples whose output is printed show what tarn prints.
+        for sub in ("centre", "length", "elements"):
+            with self.subTest(sub):
+                help_text = self.ok(sub, "--help").stdout
+                command = help_text[help_text.index("  $ tarn ") + 9:].split("\n")[0].split()
+                for line in self.ok(*command).stdout.splitlines()[:4]:
+                    self.assertIn("  " + line + "\n", help_text)
 
 
 if __name__ == "__main__":

@@ -1,8 +1,8 @@
 // clothoid_point per call, sin, cos and atan2 per call, and the centre line of a 1 km curve (A =
 // 1000 m, pitch 0.01 m, 100,000 vertices) against writing the same number of points in the same
 // format.
-#include "constructions.h"
-#include "geometry.h"
+#include "curvelib/constructions.h"
+#include "curvelib/geometry.h"
 #include "portable_math.h"
 
 #include <benchmark/benchmark.h>

@@ -26,6 +26,8 @@
 #define TARN_ERROR_FILE 4
 /* a length search made no progress (lengths beyond double resolution) */
 #define TARN_ERROR_SEARCH_FAILED 5
+/* the library failed inside (out of memory); nothing was drawn */
+#define TARN_ERROR_INTERNAL 6
 
 #if defined(_WIN32) && !defined(_WIN64)
 #define TARN_CALL __stdcall

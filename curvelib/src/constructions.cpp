@@ -1,4 +1,4 @@
-#include "constructions.h"
+#include "curvelib/constructions.h"
 
 #include "curvelib.h"
 #include "portable_math.h"
@@ -137,17 +137,15 @@ void add_stations(Construction& c, double end_m, double pitch, Point first, doub
     }
 }
 
-// A line record; each end's offset is its distance from the curve along the
-// offset normal at its station.
+// A line record; each end's offset is its distance from the curve point of
+// its station, right of the direction of travel positive.
 void set_line(Construction& c, Point start, Point end, double station_m) {
     c.record = RecordKind::line;
     const Point on_curve = c.curve.point_at(station_m);
-    const double psi =
-        normal_direction_offset(c.curve.alpha, c.curve.placement.phi(),
-                                tangent_angle_m(c.curve.a, station_m), c.curve.placement.side());
+    const double travel = c.curve.tangent_direction(station_m);
     for (const Point vertex : {start, end}) {
         const Point d = vertex - on_curve;
-        add_vertex(c, vertex, station_m, d.x * portable_cos(psi) + d.y * portable_sin(psi));
+        add_vertex(c, vertex, station_m, d.x * portable_sin(travel) - d.y * portable_cos(travel));
     }
 }
 
@@ -233,9 +231,7 @@ Point PlacedCurve::point_at(double s_m) const {
 }
 
 double PlacedCurve::tangent_direction(double s_m) const {
-    const double tau = tangent_angle_m(a, s_m);
-    return placement.side() == SideCase::right ? alpha - placement.phi() + tau
-                                               : alpha + placement.phi() - tau;
+    return travel_direction(alpha, placement.phi(), tangent_angle_m(a, s_m), placement.side());
 }
 
 Construction compute_normal_at_end(const ThreePoints& p, double a, double mormm) {
@@ -356,23 +352,33 @@ Construction compute_parallel_line(const ThreePoints& p, double a, double pitch,
     const double phi = c.curve.placement.phi();
     const SideCase side = c.curve.placement.side();
 
-    const Point start = offset_point(Point{}, alpha, phi, 0.0, w_mm, side);
-    add_stations(c, length_mm * 0.001, pitch, start, w_mm, [&](double s, double& offset) {
-        const double tau = tangent_angle_m(a, s);
-        const Point station = c.curve.point_at(s);
-        if (transition == 1.0) {
-            offset = s * dw_mm * 1000.0 / length_mm + w_mm;
-        } else {
-            const double u = s * 1000.0 / length_mm;
-            const double u3 = u * u * u;
-            const double u4 = u3 * u;
-            offset = dw_mm * (4.0 * u3 - 3.0 * u4) + w_mm;
-        }
-        return offset_point(station, alpha, phi, tau, offset, side);
-    });
+    // The side is taken where the normal points at KA and then kept relative to
+    // the direction of travel: the offset normal's half plane is fixed in the
+    // drawing, and a tangent turning through the vertical would otherwise take
+    // the line across the curve.
+    const TravelSide kept = offset_side(alpha, phi, 0.0, side);
+    const double to_right = kept == TravelSide::right ? 1.0 : -1.0;
+    const Point start = offset_point_kept(Point{}, alpha, phi, 0.0, w_mm, side, kept);
+    add_stations(
+        c, length_mm * 0.001, pitch, start, to_right * w_mm, [&](double s, double& offset) {
+            const double tau = tangent_angle_m(a, s);
+            const Point station = c.curve.point_at(s);
+            if (transition == 1.0) {
+                offset = s * dw_mm * 1000.0 / length_mm + w_mm;
+            } else {
+                const double u = s * 1000.0 / length_mm;
+                const double u3 = u * u * u;
+                const double u4 = u3 * u;
+                offset = dw_mm * (4.0 * u3 - 3.0 * u4) + w_mm;
+            }
+            const Point vertex = offset_point_kept(station, alpha, phi, tau, offset, side, kept);
+            offset *= to_right;
+            return vertex;
+        });
     const double tau_end = tangent_angle_mm(a, length_mm);
-    add_vertex(c, offset_point(c.state.end_offset, alpha, phi, tau_end, w_mm + dw_mm, side),
-               length_mm * 0.001, w_mm + dw_mm);
+    add_vertex(c,
+               offset_point_kept(c.state.end_offset, alpha, phi, tau_end, w_mm + dw_mm, side, kept),
+               length_mm * 0.001, to_right * (w_mm + dw_mm));
     return c;
 }
 

@@ -1,4 +1,4 @@
-#include "geometry.h"
+#include "curvelib/geometry.h"
 
 #include "portable_math.h"
 
@@ -251,6 +251,34 @@ double normal_direction_offset(double alpha, double phi, double tau, SideCase si
 Point offset_point(Point p, double alpha, double phi, double tau, double distance_mm,
                    SideCase side_case) {
     const double psi = normal_direction_offset(alpha, phi, tau, side_case);
+    return {p.x + distance_mm * portable_cos(psi), p.y + distance_mm * portable_sin(psi)};
+}
+
+double travel_direction(double alpha, double phi, double tau, SideCase side_case) {
+    return side_case == SideCase::right ? alpha - phi + tau : alpha + phi - tau;
+}
+
+namespace {
+
+// psi lies a quarter turn from the direction of travel, so the sine of their
+// difference is +1 or -1 up to rounding and its sign cannot flicker.
+TravelSide side_of_travel(double psi, double travel) {
+    return portable_sin(psi - travel) > 0 ? TravelSide::left : TravelSide::right;
+}
+
+} // namespace
+
+TravelSide offset_side(double alpha, double phi, double tau, SideCase side_case) {
+    return side_of_travel(normal_direction_offset(alpha, phi, tau, side_case),
+                          travel_direction(alpha, phi, tau, side_case));
+}
+
+Point offset_point_kept(Point p, double alpha, double phi, double tau, double distance_mm,
+                        SideCase side_case, TravelSide side) {
+    const double psi = normal_direction_offset(alpha, phi, tau, side_case);
+    if (side_of_travel(psi, travel_direction(alpha, phi, tau, side_case)) != side) {
+        distance_mm = -distance_mm;
+    }
     return {p.x + distance_mm * portable_cos(psi), p.y + distance_mm * portable_sin(psi)};
 }
 

@@ -1,4 +1,4 @@
-#include "script_output.h"
+#include "curvelib/script_output.h"
 
 #include <charconv>
 #include <cmath>

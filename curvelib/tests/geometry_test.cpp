@@ -1,4 +1,4 @@
-#include "geometry.h"
+#include "curvelib/geometry.h"
 
 #include <gtest/gtest.h>
 

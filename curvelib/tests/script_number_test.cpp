@@ -1,5 +1,5 @@
 // The script's numbers against the C library's own "%.15le".
-#include "script_output.h"
+#include "curvelib/script_output.h"
 
 #include <gtest/gtest.h>
 

@@ -12,7 +12,7 @@ namespace {
 
 class Win32ScriptFile final : public ScriptFile {
 public:
-    explicit Win32ScriptFile(HANDLE file) : file_(file) {}
+    explicit Win32ScriptFile(tarn::unique_handle file) : file_(std::move(file)) {}
 
     bool read(char* buffer, std::size_t capacity, std::size_t& count, ErrorRecord& error) override {
         const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(capacity, 1u << 20));
@@ -71,15 +71,15 @@ std::unique_ptr<ScriptFile> Win32ScriptPlatform::open_script(const std::wstring&
                             general_error_description(runtime_error::BadFileName)};
         return nullptr;
     }
-    const HANDLE file =
+    tarn::unique_handle file = tarn::adopt_file(
         ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) {
         const int32_t number = file_error_number(::GetLastError());
         error = ErrorRecord{number, kComponentName, general_error_description(number)};
         return nullptr;
     }
-    return std::make_unique<Win32ScriptFile>(file);
+    return std::make_unique<Win32ScriptFile>(std::move(file));
 }
 
 std::wstring Win32ScriptPlatform::decode_ansi(std::string_view bytes) {

@@ -7,6 +7,7 @@
 // oleauto.h needs windows.h first.
 #include <oleauto.h>
 
+#include <cstddef>
 #include <utility>
 
 namespace tarn {
@@ -65,6 +66,10 @@ struct free_bstr {
 struct destroy_safearray {
     void operator()(SAFEARRAY* a) const { ::SafeArrayDestroy(a); }
 };
+struct close_key {
+    void operator()(HKEY k) const { ::RegCloseKey(k); }
+};
+
 } // namespace detail
 
 using unique_handle = unique_any<HANDLE, detail::close_handle>;
@@ -73,6 +78,21 @@ using unique_hgdiobj = unique_any<HGDIOBJ, detail::delete_object>;
 using unique_hmodule = unique_any<HMODULE, detail::free_library>;
 using unique_bstr = unique_any<BSTR, detail::free_bstr>;
 using unique_safearray = unique_any<SAFEARRAY*, detail::destroy_safearray>;
+using unique_hkey = unique_any<HKEY, detail::close_key>;
+
+// Owns what CreateFile answered: its failure value INVALID_HANDLE_VALUE (not
+// null, and no constant expression) becomes an empty handle.
+inline unique_handle adopt_file(HANDLE file) {
+    return unique_handle(file == INVALID_HANDLE_VALUE ? nullptr : file);
+}
+
+// A new BSTR holding the text (null only when out of memory).
+inline unique_bstr make_bstr(const wchar_t* text, std::size_t length) {
+    return unique_bstr(::SysAllocStringLen(text, static_cast<UINT>(length)));
+}
+template <typename Text> unique_bstr make_bstr(const Text& text) {
+    return make_bstr(text.data(), text.size());
+}
 
 // A VARIANT that is cleared when it goes away.
 class unique_variant {

@@ -5,7 +5,7 @@
 // input never touches a file.
 #pragma once
 
-#include "script_output.h"
+#include "curvelib/script_output.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -47,8 +47,8 @@ public:
 
 // What one construction computed: the vertices of its record as offsets from
 // p0 in internal millimetres, with the station (metres from p0 along the
-// curve) each belongs to and its signed distance from the curve along the
-// offset normal there.
+// curve) each belongs to and its signed distance from the curve there, right
+// of the direction of travel positive.
 struct Construction {
     std::int32_t result = 0;
     CurveState state; // as the entry steps leave it

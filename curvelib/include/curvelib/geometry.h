@@ -99,4 +99,21 @@ double normal_direction_offset(double alpha, double phi, double tau, SideCase si
 Point offset_point(Point p, double alpha, double phi, double tau, double distance,
                    SideCase side_case);
 
+// Direction of travel at a station: alpha - phi + tau in the right case,
+// alpha + phi - tau in the left case.
+double travel_direction(double alpha, double phi, double tau, SideCase side_case);
+
+enum class TravelSide { left, right };
+
+// The side of travel the offset variant's normal points to at a station. Its
+// half plane is fixed in the drawing, so the side changes where the tangent
+// turns through the vertical.
+TravelSide offset_side(double alpha, double phi, double tau, SideCase side_case);
+
+// offset_point kept on one side of travel: where the offset variant's normal
+// points to the other side, the distance is taken the other way (the same
+// bits as offset_point wherever it does not).
+Point offset_point_kept(Point p, double alpha, double phi, double tau, double distance,
+                        SideCase side_case, TravelSide side);
+
 } // namespace curvelib

@@ -1,7 +1,7 @@
 // The drawing script "auto_temp.txt" and the parameter record "auto_temp2.txt".
 #pragma once
 
-#include "geometry.h"
+#include "curvelib/geometry.h"
 
 #include <cstdint>
 #include <cstdio>
