@@ -21,11 +21,11 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// Legs of 100 m turning 6-16° alternately left and right, curves sized to
+// Legs of 100 m turning 6-10° alternately left and right, curves sized to
 // fit: tangent lengths stay well under half a leg.
 std::vector<IntersectionPoint> generated_polygon() {
     std::mt19937_64 random(21);
-    std::uniform_real_distribution<double> turn(6.0, 16.0);
+    std::uniform_real_distribution<double> turn(6.0, 10.0);
     std::vector<IntersectionPoint> points;
     Point at{-30000.0, 12000.0};
     double heading = 0.3;
@@ -36,16 +36,16 @@ std::vector<IntersectionPoint> generated_polygon() {
         if (i > 0 && i < 1001) {
             switch (i % 5) {
             case 0:
-                p.spec = {CurveType::circle, 250};
+                p.spec = {CurveType::circle, 300};
                 break;
             case 1:
-                p.spec = {CurveType::clothoid, 300, 120, i % 2 ? 100 : 120};
+                p.spec = {CurveType::clothoid, 300, 80, i % 2 ? 70.0 : 80.0};
                 break;
             case 2:
-                p.spec = {CurveType::convex, 0, 90, 110};
+                p.spec = {CurveType::convex, 0, 60, 70};
                 break;
             case 3:
-                p.spec = {CurveType::egg, 400, 130, 110, 300, 150, 10, 0};
+                p.spec = {CurveType::egg, 400, 80, 60, 300, 80, 5, 0};
                 break;
             default:
                 p.spec = {CurveType::none};

@@ -93,12 +93,17 @@ std::string station_notation(double station, double interval) {
     const bool negative = station < 0 && mm > 0;
     const long long n = mm / step;
     const long long rest = mm % step;
-    char text[64];
-    if (rest == 0) {
-        std::snprintf(text, sizeof text, "No.%s%lld", negative ? "-" : "", n);
-    } else {
-        std::snprintf(text, sizeof text, "No.%s%lld%c%lld.%03lld", negative ? "-" : "", n,
-                      negative ? '-' : '+', rest / 1000, rest % 1000);
+    // Written by hand: a table of a hundred thousand stakes names each one.
+    std::string text = negative ? "No.-" : "No.";
+    text += std::to_string(n);
+    if (rest != 0) {
+        text += negative ? '-' : '+';
+        text += std::to_string(rest / 1000);
+        const long long frac = rest % 1000;
+        text += '.';
+        text += static_cast<char>('0' + frac / 100);
+        text += static_cast<char>('0' + frac / 10 % 10);
+        text += static_cast<char>('0' + frac % 10);
     }
     return text;
 }

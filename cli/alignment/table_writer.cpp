@@ -33,6 +33,41 @@ TableWriter& TableWriter::text(std::string_view field) {
 
 TableWriter& TableWriter::fixed(double value, int decimals) {
     separate();
+    // Fast path: the value scaled to whole units of the last decimal, when it
+    // is far enough from a half that rounding the exact binary value (as
+    // printf does) cannot differ; anything near a tie takes to_chars.
+    static constexpr double kScale[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    if (decimals >= 1 && decimals <= 9 && std::fabs(value) < 1e9) {
+        const double scaled = std::fabs(value) * kScale[decimals];
+        const double whole = std::floor(scaled);
+        const double fraction = scaled - whole;
+        if (std::fabs(fraction - 0.5) > 1e-6 && scaled < 9e15) {
+            unsigned long long units = static_cast<unsigned long long>(whole) + (fraction > 0.5);
+            char digits[32];
+            int n = 0;
+            do {
+                digits[n++] = static_cast<char>('0' + units % 10);
+                units /= 10;
+            } while (units > 0 || n <= decimals);
+            char text[40];
+            char* p = text;
+            bool zero = true;
+            for (int i = 0; i < n; ++i) {
+                zero = zero && digits[i] == '0';
+            }
+            if (value < 0 && !zero) {
+                *p++ = '-';
+            }
+            for (int i = n - 1; i >= 0; --i) {
+                *p++ = digits[i];
+                if (i == decimals) {
+                    *p++ = '.';
+                }
+            }
+            out_.append(text, static_cast<std::size_t>(p - text));
+            return *this;
+        }
+    }
     char text[400];
     const auto result =
         std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);

@@ -43,6 +43,12 @@ TEST(TableWriter, NumbersAsPrintfWritesThem) {
         const double d = angle(random);
         ASSERT_EQ(one(d, 2, true), quoted(tarn_cli::direction_dms(d, 2))) << d;
     }
+    // Near ties, where a rounding shortcut would part from printf.
+    for (int i = -20000; i <= 20000; ++i) {
+        const double tie = i / 2000.0;
+        ASSERT_EQ(one(tie, 3, false), tarn_cli::fixed(tie, 3)) << tie;
+        ASSERT_EQ(one(tie * 1000.001, 6, false), tarn_cli::fixed(tie * 1000.001, 6)) << tie;
+    }
     for (const double edge : {-0.00001, 0.0, 359.999999, 59.99999 / 3600}) {
         EXPECT_EQ(one(edge, 4, false), tarn_cli::fixed(edge, 4)) << edge;
         if (edge >= 0) {
