@@ -1,35 +1,12 @@
 #include "setting_out.h"
 
 #include "numbers.h"
+#include "table_writer.h"
 
 #include <vector>
 
 namespace tarn_cli {
 namespace {
-
-std::string field(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) {
-        return text;
-    }
-    std::string quoted = "\"";
-    for (char c : text) {
-        quoted += c;
-        if (c == '"') {
-            quoted += '"';
-        }
-    }
-    return quoted + "\"";
-}
-
-void row(std::string& out, const std::vector<std::string>& fields) {
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (i > 0) {
-            out += ',';
-        }
-        out += field(fields[i]);
-    }
-    out += "\r\n";
-}
 
 bool has_offsets(Kind kind) {
     return kind != Kind::centre && kind != Kind::centre_of_length;
@@ -83,8 +60,12 @@ std::string setting_out_csv(const Result& r, Language language, Axes axes) {
             header.push_back("offset (m, right of travel +)");
         }
     }
-    std::string out = "\xEF\xBB\xBF";
-    row(out, header);
+    TableWriter w;
+    w.reserve(r.listed_vertices().size() * 110 + 512);
+    for (const std::string& name : header) {
+        w.text(name);
+    }
+    w.end_row();
     for (const std::size_t i : r.listed_vertices()) {
         const curvelib::Point p = r.vertex(i);
         const double station = r.station_m(i);
@@ -93,21 +74,23 @@ std::string setting_out_csv(const Result& r, Language language, Axes axes) {
             direction = 3.14159265358979323846 / 2 - direction;
         }
         const double degrees = degrees_0_360(direction);
-        std::vector<std::string> fields = {
-            point_name(r, i),
-            fixed(station, 6),
-            fixed(survey ? p.y : p.x, 6),
-            fixed(survey ? p.x : p.y, 6),
-            direction_dms(degrees, 2),
-            fixed(degrees, 8),
-            station > 0 ? fixed(r.a() * r.a() / station, 6) : "∞",
-        };
-        if (has_offsets(r.request().kind)) {
-            fields.push_back(fixed(r.offset_m(i), 6));
+        w.text(point_name(r, i))
+            .fixed(station, 6)
+            .fixed(survey ? p.y : p.x, 6)
+            .fixed(survey ? p.x : p.y, 6)
+            .dms(degrees, 2)
+            .fixed(degrees, 8);
+        if (station > 0) {
+            w.fixed(r.a() * r.a() / station, 6);
+        } else {
+            w.text("∞");
         }
-        row(out, fields);
+        if (has_offsets(r.request().kind)) {
+            w.fixed(r.offset_m(i), 6);
+        }
+        w.end_row();
     }
-    return out;
+    return w.take();
 }
 
 } // namespace tarn_cli
