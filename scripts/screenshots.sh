@@ -13,10 +13,11 @@ python3 "$root/scripts/guide-figures.py" "$out"
 for figure in clothoid side; do
     rsvg-convert "$out/$figure.svg" | convert - -strip "$root/docs/images/$figure.png"
 done
-"$root/scripts/road.sh" --out "$out"
-for picture in tarn2:road-tarn2 road:road-cad; do
-    [[ -s "$out/${picture#*:}.png" ]] || { echo "screenshots.sh: no ${picture#*:}.png" >&2; exit 1; }
-    # No time stamps or other chunks: the same picture gives the same file.
-    convert "$out/${picture#*:}.png" -strip "$root/docs/images/${picture%%:*}.png"
+TARN_ROAD_PHOTO=1 "$root/scripts/road.sh" --out "$out"
+for picture in road-tarn2 road-cad; do
+    [[ -s "$out/$picture.png" ]] || { echo "screenshots.sh: no $picture.png" >&2; exit 1; }
 done
+# Numbered callouts on tarn2's window, labels on the drawing; stripped of time
+# stamps and other chunks, so that the same picture gives the same file.
+"$root/scripts/annotate-pictures.py" "$out" "$root/docs/images"
 echo "screenshots.sh: docs/images/{tarn2,road,clothoid,side}.png written"
