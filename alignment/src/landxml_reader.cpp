@@ -221,20 +221,31 @@ struct Reader {
 };
 
 // IP data, curve by curve: a curve is a run of curved elements between
-// straights or between points of zero curvature.
+// straights or between points of zero curvature; two straights meeting at an
+// angle make an IP without curve, a run of no elements.
 void fill_curves(Alignment& a, const std::vector<IntersectionPoint>& file_ips) {
-    std::vector<std::pair<std::size_t, std::size_t>> curves; // [first, last] element
+    struct Run {
+        std::size_t first;
+        std::size_t last; // first > last: an angle point where `first` starts
+    };
+    std::vector<Run> curves;
     for (std::size_t i = 0; i < a.elements.size(); ++i) {
         const Element& e = a.elements[i];
         if (e.kind == ElementKind::line) {
+            if (i > 0 && a.elements[i - 1].kind == ElementKind::line &&
+                std::fabs(angle_difference(e.start_direction, a.elements[i - 1].start_direction)) >
+                    kMaxKink) {
+                curves.push_back({i, i - 1});
+            }
             continue;
         }
-        const bool continues = !curves.empty() && curves.back().second + 1 == i &&
+        const bool continues = !curves.empty() && curves.back().first <= curves.back().last &&
+                               curves.back().last + 1 == i &&
                                a.elements[i - 1].curvature_end != 0.0;
         if (continues) {
-            curves.back().second = i;
+            curves.back().last = i;
         } else {
-            curves.emplace_back(i, i);
+            curves.push_back({i, i});
         }
     }
     a.ips.clear();
@@ -244,8 +255,18 @@ void fill_curves(Alignment& a, const std::vector<IntersectionPoint>& file_ips) {
     a.ips.push_back(bp);
     const bool named = file_ips.size() == curves.size() + 2;
     for (std::size_t c = 0; c < curves.size(); ++c) {
+        if (curves[c].first > curves[c].last) {
+            const Element& after = a.elements[curves[c].first];
+            IntersectionPoint ip;
+            ip.name = named ? file_ips[c + 1].name : "IP" + std::to_string(c + 1);
+            ip.point = after.start;
+            ip.deflection =
+                angle_difference(after.start_direction, a.elements[curves[c].last].start_direction);
+            a.ips.push_back(ip);
+            continue;
+        }
         const Element& first = a.elements[curves[c].first];
-        const Element& last = a.elements[curves[c].second];
+        const Element& last = a.elements[curves[c].last];
         const Pose end = evaluate(last, last.length);
         IntersectionPoint ip;
         ip.name = named ? file_ips[c + 1].name : "IP" + std::to_string(c + 1);
@@ -262,7 +283,7 @@ void fill_curves(Alignment& a, const std::vector<IntersectionPoint>& file_ips) {
         ip.tangent_in = distance(first.start, ip.point);
         ip.tangent_out = distance(ip.point, end.point);
         std::vector<const Element*> parts;
-        for (std::size_t i = curves[c].first; i <= curves[c].second; ++i) {
+        for (std::size_t i = curves[c].first; i <= curves[c].last; ++i) {
             a.elements[i].ip = c + 1;
             ip.curve_length += a.elements[i].length;
             parts.push_back(&a.elements[i]);
