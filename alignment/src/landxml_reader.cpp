@@ -37,20 +37,25 @@ pugi::xml_node child(const pugi::xml_node& n, const char* name) {
 // A number as xs:double reads it ("INF" and "-INF" included); false if the
 // text is not one finite or infinite number.
 bool number(const char* text, double& value) {
-    while (*text == ' ' || *text == '\t' || *text == '\n' || *text == '\r') {
+    auto space = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+    while (space(*text)) {
         ++text;
     }
+    const char* end = text;
     if (std::strncmp(text, "INF", 3) == 0 || std::strncmp(text, "-INF", 4) == 0) {
         value = text[0] == '-' ? -std::numeric_limits<double>::infinity()
                                : std::numeric_limits<double>::infinity();
-        return true;
+        end = text + (text[0] == '-' ? 4 : 3);
+    } else {
+        char* parsed = nullptr;
+        value = std::strtod(text, &parsed);
+        // strtod's own "inf" and "nan" spellings are not xs:double's.
+        if (parsed == text || !std::isfinite(value)) {
+            return false;
+        }
+        end = parsed;
     }
-    char* end = nullptr;
-    value = std::strtod(text, &end);
-    if (end == text || std::isnan(value)) {
-        return false;
-    }
-    while (*end == ' ' || *end == '\t' || *end == '\n' || *end == '\r') {
+    while (space(*end)) {
         ++end;
     }
     return *end == '\0';
@@ -399,10 +404,12 @@ LandXmlReadResult read_landxml(const std::string& text, const std::string& name)
     a.name = alignment.attribute("name").value();
     double start_station = 0.0;
     if (alignment.attribute("staStart") &&
-        !number(alignment.attribute("staStart").value(), start_station)) {
+        (!number(alignment.attribute("staStart").value(), start_station) ||
+         !std::isfinite(start_station))) {
         reader.errors.push_back("staStart is not a number");
     }
     a.start_station = std::isfinite(start_station) ? start_station * reader.scale : 0.0;
+    start_station = a.start_station / reader.scale;
 
     std::vector<IntersectionPoint> file_ips;
     std::size_t index = 0;
