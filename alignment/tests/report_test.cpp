@@ -1,5 +1,7 @@
 #include "tarn/alignment/report.h"
 
+#include "tarn/alignment/dxf.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,6 +10,11 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -189,6 +196,80 @@ TEST(Report, PlanLabelsEveryHundredMetres) {
                              "class=\"scale\"", "class=\"tangent\""}) {
         EXPECT_NE(svg.find(want), std::string::npos) << want;
     }
+}
+
+} // namespace
+
+namespace {
+
+// The drawing read back by ezdxf: every label with its layer, and the
+// geometry in drawing axes (X east, Y north).
+TEST(Dxf, EzdxfReadsEveryLabelAndTheGeometry) {
+#ifdef _WIN32
+    GTEST_SKIP() << "ezdxf runs on the native build";
+#else
+    const Alignment a = small();
+    DxfOptions o;
+    o.stakes = {{"No.-4-10.000", 0.0, {1000, 2000}, 0.4}, {"No.-4", 10.0, {1009, 2004}, 0.4}};
+    o.width_stakes = {{"No.-4", {1010, 2002}, {1008, 2006}}};
+    char name[] = "/tmp/tarn-dxf-XXXXXX";
+    const int fd = mkstemp(name);
+    ASSERT_GE(fd, 0);
+    const std::string dxf = write_dxf(a, o);
+    ASSERT_EQ(write(fd, dxf.data(), dxf.size()), static_cast<ssize_t>(dxf.size()));
+    close(fd);
+    const std::string script =
+        "import ezdxf, ezdxf.recover, math, sys\n"
+        // recover decodes AutoCAD's \U+XXXX notation of text beyond the code page.
+        "d, _ = ezdxf.recover.readfile(sys.argv[1])\n"
+        "print('codepage', d.header['$DWGCODEPAGE'])\n"
+        "print('font', d.styles.get('TARN_JP').dxf.font)\n"
+        "for t in d.modelspace().query('TEXT'):\n"
+        "    print('text', t.dxf.layer, t.dxf.text)\n"
+        "for e in d.modelspace().query('ARC'):\n"
+        "    print('arc %.6f %.6f %.6f' % (e.dxf.center.x, e.dxf.center.y, e.dxf.radius))\n"
+        "for e in d.modelspace().query('POLYLINE[layer==\"ALIGN_CENTRE\"]'):\n"
+        "    v = [p for p in e.points()]\n"
+        "    print('step %.6f' % max(math.dist(p, q) for p, q in zip(v, v[1:])))\n"
+        "print('lines', len(d.modelspace().query('LINE[layer==\"ALIGN_CENTRE\"]')))\n";
+    const std::string script_path = std::string(name) + ".py";
+    {
+        std::ofstream file(script_path, std::ios::binary);
+        file << script;
+    }
+    const std::string out = run("/usr/bin/python3 " + script_path + " " + name + " 2>&1");
+    std::remove(script_path.c_str());
+    std::remove(name);
+    const std::vector<std::string> want = {
+        "codepage ANSI_932",
+        "font msgothic.ttc",
+        "text ALIGN_TANGENT 県道 1 号",
+        "text ALIGN_TANGENT IP1",
+        "text ALIGN_MAIN_POINTS KA1-1",
+        "text ALIGN_MAIN_POINTS KE1-2",
+        "text ALIGN_MAIN_POINTS EP",
+        "text ALIGN_STATIONS No.-4-10.000",
+        "text ALIGN_STATIONS No.-4",
+        "lines 2",
+    };
+    for (const std::string& line : want) {
+        EXPECT_NE(out.find(line + "\n"), std::string::npos) << line << "\n" << out;
+    }
+    // The arc's centre lies R to the right of KE1-1; in the drawing X is east.
+    const Element& arc = a.elements[2];
+    const double cx = arc.start.y + 200 * std::sin(arc.start_direction + 3.14159265358979 / 2);
+    const double cy = arc.start.x + 200 * std::cos(arc.start_direction + 3.14159265358979 / 2);
+    double x = 0, y = 0, r = 0;
+    const std::size_t at = out.find("arc ");
+    ASSERT_NE(at, std::string::npos) << out;
+    ASSERT_EQ(std::sscanf(out.c_str() + at, "arc %lf %lf %lf", &x, &y, &r), 3);
+    EXPECT_NEAR(x, cx, 1e-5);
+    EXPECT_NEAR(y, cy, 1e-5);
+    EXPECT_NEAR(r, 200.0, 1e-9);
+    for (std::size_t s = out.find("step "); s != std::string::npos; s = out.find("step ", s + 1)) {
+        EXPECT_LE(std::atof(out.c_str() + s + 5), 1.0 + 1e-9);
+    }
+#endif
 }
 
 } // namespace
