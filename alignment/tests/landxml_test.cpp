@@ -281,3 +281,46 @@ TEST(LandXml, ReaderReportsFaultsByElement) {
 }
 
 } // namespace
+
+namespace {
+
+// An IP without curve: two straights meeting at an angle the AlignPIs declare.
+TEST(LandXml, AnglePointDeclaredInAlignPisIsAnIpWithoutCurve) {
+    Alignment a =
+        chain({0, 0}, 0.0,
+              {{ElementKind::line, 50.0, 0, 0, "IP1"}, {ElementKind::line, 40.0, 0, 0, "EP"}});
+    a.elements[1].start_direction = 0.3;
+    a.ips = {{"BP", {0, 0}, {}, 0, 0, 0, 0},
+             {"IP1", {50, 0}, {}, 0, 0, 0, 0},
+             {"EP", evaluate(a.elements[1], 40.0).point, {}, 0, 0, 0, 0}};
+    const LandXmlReadResult r = read_landxml(write_landxml(a, options(), {}));
+    ASSERT_TRUE(r.ok) << r.errors.front();
+    ASSERT_EQ(r.document.alignment.ips.size(), 3u);
+    EXPECT_EQ(r.document.alignment.ips[1].name, "IP1");
+    EXPECT_EQ(r.document.alignment.ips[1].spec.type, CurveType::none);
+    EXPECT_NEAR(r.document.alignment.ips[1].deflection, 0.3, 1e-12);
+    // Without the AlignPIs the same angle is a kink.
+    a.ips.clear();
+    EXPECT_FALSE(read_landxml(write_landxml(a, options(), {})).ok);
+}
+
+// Lengths in millimetres are read as metres.
+TEST(LandXml, LinearUnitsAreScaledToMetres) {
+    const std::string text =
+        "<LandXML><Units><Metric linearUnit=\"millimeter\"/></Units><Alignments>"
+        "<Alignment name=\"mm\" length=\"1\" staStart=\"-5000\"><CoordGeom>"
+        "<Line><Start>0 0</Start><End>10000 0</End></Line>"
+        "<Curve rot=\"ccw\" radius=\"100000\" length=\"20000\"><Start>10000 0</Start>"
+        "<Center>10000 -100000</Center><End>29933.4665 -1998.6671</End></Curve>"
+        "</CoordGeom></Alignment></Alignments></LandXML>";
+    const LandXmlReadResult r = read_landxml(text);
+    ASSERT_TRUE(r.ok) << r.errors.front();
+    const Alignment& a = r.document.alignment;
+    EXPECT_EQ(a.start_station, -5.0);
+    ASSERT_EQ(a.elements.size(), 2u);
+    EXPECT_NEAR(a.elements[0].length, 10.0, 1e-12);
+    EXPECT_NEAR(a.elements[1].curvature_start, -0.01, 1e-12);
+    EXPECT_NEAR(a.elements[1].length, 20.0, 1e-12);
+}
+
+} // namespace
