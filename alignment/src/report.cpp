@@ -204,10 +204,14 @@ std::string write_report_html(const Alignment& a, const ReportOptions& o) {
         "table { border-collapse: collapse; width: 100%; }\n"
         "th, td { border: 1px solid #444; padding: 1px 4px; text-align: right; }\n"
         "th { background: #eee; } td:first-child { text-align: left; }\n"
+        ".running { text-align: right; font-size: 8pt; border-bottom: 1px solid #888; }\n"
         "tr { break-inside: avoid; } svg { width: 100%; max-height: 240mm; }\n"
         "</style>\n</head>\n<body>\n";
     h += "<header><h1>" + xml_escape(title) + "</h1><p>作成日 " + xml_escape(o.date) +
          "</p></header>\n";
+    // Every printed page after the first carries the name and the date too.
+    const std::string running =
+        "<div class=\"running\">" + xml_escape(title) + "　" + xml_escape(o.date) + "</div>";
     h += "<section class=\"first\"><h2>設計条件</h2><table>\n";
     h += "<tr><th>路線名</th>" + cell(a.name) + "</tr>\n";
     h += "<tr><th>設計速度</th>" + cell(o.speed.empty() ? "—" : o.speed) + "</tr>\n";
@@ -231,7 +235,8 @@ std::string write_report_html(const Alignment& a, const ReportOptions& o) {
     }
     h += "</ul></section>\n";
 
-    h += "<section><h2>IP 表</h2><table>\n<tr><th>点名</th><th>X</th><th>Y</th><th>IA</th>"
+    h += "<section>" + running +
+         "<h2>IP 表</h2><table>\n<tr><th>点名</th><th>X</th><th>Y</th><th>IA</th>"
          "<th>方向角</th><th>IP 間距離</th><th>曲線</th><th>T1</th><th>T2</th><th>CL</th></tr>\n";
     for (std::size_t i = 0; i < a.ips.size(); ++i) {
         const IntersectionPoint& ip = a.ips[i];
@@ -249,7 +254,7 @@ std::string write_report_html(const Alignment& a, const ReportOptions& o) {
     }
     h += "</table></section>\n";
 
-    h += "<section><h2>クロソイド要素表</h2>\n";
+    h += "<section>" + running + "<h2>クロソイド要素表</h2>\n";
     for (const Element& e : a.elements) {
         if (e.kind != ElementKind::spiral) {
             continue;
@@ -268,7 +273,8 @@ std::string write_report_html(const Alignment& a, const ReportOptions& o) {
     }
     h += "</section>\n";
 
-    h += "<section><h2>主要点</h2><table>\n<tr><th>点名</th><th>測点</th><th>追加距離</th>"
+    h += "<section>" + running +
+         "<h2>主要点</h2><table>\n<tr><th>点名</th><th>測点</th><th>追加距離</th>"
          "<th>X</th><th>Y</th><th>方向角</th></tr>\n";
     for (const MainPoint& m : a.main_points) {
         h += "<tr>" + cell(m.name) +
@@ -278,7 +284,8 @@ std::string write_report_html(const Alignment& a, const ReportOptions& o) {
     }
     h += "</table></section>\n";
 
-    h += "<section><h2>中心杭</h2><table>\n<tr><th>測点</th><th>追加距離</th><th>X</th><th>Y</th>"
+    h += "<section>" + running +
+         "<h2>中心杭</h2><table>\n<tr><th>測点</th><th>追加距離</th><th>X</th><th>Y</th>"
          "<th>方向角</th></tr>\n";
     for (const Stake& s : o.centre_stakes) {
         h += "<tr>" + cell(s.name) + cell(fixed(s.distance, 3)) + cell(fixed(s.point.x, 4)) +
@@ -295,7 +302,8 @@ std::string write_report_html(const Alignment& a, const ReportOptions& o) {
         h += "</table>\n";
     }
     h += "</section>\n";
-    h += "<section><h2>平面図</h2>\n" + write_plan_svg(a, o) + "</section>\n</body>\n</html>\n";
+    h += "<section>" + running + "<h2>平面図</h2>\n" + write_plan_svg(a, o) +
+         "</section>\n</body>\n</html>\n";
     return h;
 }
 
