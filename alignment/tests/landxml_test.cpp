@@ -4,8 +4,14 @@
 #include <pugixml.hpp>
 
 #include <cmath>
+#include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -321,6 +327,50 @@ TEST(LandXml, LinearUnitsAreScaledToMetres) {
     EXPECT_NEAR(a.elements[0].length, 10.0, 1e-12);
     EXPECT_NEAR(a.elements[1].curvature_start, -0.01, 1e-12);
     EXPECT_NEAR(a.elements[1].length, 20.0, 1e-12);
+}
+
+} // namespace
+
+namespace {
+
+// A second parser, namespace-aware: Python's ElementTree finds the elements
+// in LandXML 1.2's namespace.
+TEST(LandXml, ElementTreeReadsItInTheLandXmlNamespace) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Python runs on the native build";
+#else
+    const Alignment a = sample();
+    char name[] = "/tmp/tarn-landxml-XXXXXX";
+    const int fd = mkstemp(name);
+    ASSERT_GE(fd, 0);
+    const std::string xml = write_landxml(a, options(), stakes(a));
+    ASSERT_EQ(write(fd, xml.data(), xml.size()), static_cast<ssize_t>(xml.size()));
+    close(fd);
+    const std::string script = std::string(name) + ".py";
+    {
+        std::ofstream file(script, std::ios::binary);
+        file << "import sys, xml.etree.ElementTree as ET\n"
+                "n = {'l': 'http://www.landxml.org/schema/LandXML-1.2'}\n"
+                "r = ET.parse(sys.argv[1]).getroot()\n"
+                "g = r.find('l:Alignments/l:Alignment/l:CoordGeom', n)\n"
+                "print('elements', len(list(g)))\n"
+                "print('points', len(r.findall('l:CgPoints/l:CgPoint', n)))\n"
+                "print('angular', r.find('l:Units/l:Metric', n).get('angularUnit'))\n"
+                "print('pis', len(r.findall('.//l:AlignPIs/l:AlignPI/l:PI', n)))\n";
+    }
+    std::string out;
+    if (FILE* pipe = popen(("/usr/bin/python3 " + script + " " + name + " 2>&1").c_str(), "r")) {
+        char buffer[1024];
+        std::size_t n = 0;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+            out.append(buffer, n);
+        }
+        pclose(pipe);
+    }
+    std::remove(script.c_str());
+    std::remove(name);
+    EXPECT_EQ(out, "elements 11\npoints 11\nangular decimal dd.mm.ss\npis 3\n");
+#endif
 }
 
 } // namespace
