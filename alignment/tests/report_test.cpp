@@ -128,6 +128,7 @@ Alignment small() {
     return a;
 }
 
+#ifndef _WIN32
 std::string run(const std::string& command) {
     std::string out;
     if (FILE* pipe = popen(command.c_str(), "r")) {
@@ -140,6 +141,7 @@ std::string run(const std::string& command) {
     }
     return out;
 }
+#endif
 
 // The report through a real browser: Chromium prints it to PDF, and the
 // PDF's text and page count are read back.
