@@ -43,7 +43,7 @@ void check_solution(const Solution& s) {
                 "elements join");
     }
     if (length > 0 && length < 1e5) {
-        const std::vector<Stake> all = stakes(a, {std::max(1.0, length / 50), 0, 1, 1, true});
+        const std::vector<CentreStake> all = stakes(a, {std::max(1.0, length / 50), 0, 1, 1, true});
         require(!all.empty(), "a line has stakes");
         const Locator locator(a);
         const Pose mid = pose_at(a, 0.5 * length).pose;

@@ -11,7 +11,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
-targets=(script_fuzz cadsim_fuzz operations_fuzz text_fuzz ip_table_fuzz)
+targets=(script_fuzz cadsim_fuzz operations_fuzz text_fuzz ip_table_fuzz landxml_fuzz)
 limit=(-max_total_time=5)
 if [[ "${1:-}" == "--runs" ]]; then
     limit=(-runs="${2:?--runs needs a count}")

@@ -6,6 +6,8 @@
 # TARN_ROAD_APP_DIR: run tarn2.exe from this folder instead of BIN_DIR (an
 # installed copy); TARN_ROAD_REGISTER=0: Drafthand is registered already
 # (by a package), so the road neither registers nor unregisters it.
+# TARN_ROAD_APP_LINK: start tarn2 through this shortcut (.lnk, Windows path)
+# instead, as the Start menu does, in the working folder the shortcut gives.
 set -uo pipefail
 bin="$1"
 out="$2"
@@ -24,11 +26,31 @@ fi
 # KA, KE (the 50 m point of the clothoid A = 100 from KA) and a side point
 # below the chord: the CAD program answers tarn2's three picks with them.
 picks="10,20;59.92193149366025,22.0810093401773635;35,15"
+
+# TARN_ROAD_PHOTO=1 (the guide's pictures): the fonts the programs ask for
+# drawn with a Japanese proportional face of similar metrics, and window
+# frames drawn by Wine itself, as Windows shows them (no window manager here).
+if [[ "${TARN_ROAD_PHOTO:-0}" == 1 ]]; then
+    for face in "ＭＳ Ｐゴシック" "MS PGothic" "MS UI Gothic" "ＭＳ ゴシック" "MS Gothic"; do
+        "$TARN_WINE" reg.exe add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ \
+            /d IPAPGothic /f >/dev/null 2>&1
+    done
+    "$TARN_WINE" reg.exe add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
+        >/dev/null 2>&1
+    "$TARN_WINE" reg.exe add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f \
+        >/dev/null 2>&1
+fi
 mkdir -p "$out"
 cd "$out" # tarn2 and the curve library share auto_temp.txt here
 "$TARN_WINE" "$bin/cadsim.exe" --dxf "$(windows_path "$out/road.dxf")" --pick "$picks" "${cadsim_options[@]}" &
 cadsim=$!
-"$TARN_WINE" "$app/tarn2.exe" &
+link="${TARN_ROAD_APP_LINK:-}"
+if [[ -n "$link" ]]; then
+    # start.exe opens the shortcut through the shell and waits for tarn2.
+    "$TARN_WINE" start.exe /wait "$link" &
+else
+    "$TARN_WINE" "$app/tarn2.exe" &
+fi
 tarn2=$!
 
 "$TARN_WINE" "$bin/road_driver.exe" | tee "$out/road.log"
@@ -52,6 +74,8 @@ shoot_window "AutoCAD LT - [Drawing1.dwg]" "$out/road-cad.png"
 if [[ "$show" == 1 ]]; then
     echo "road: cadsim and tarn2 are left open on $DISPLAY"
 else
+    # A tarn2 started through the shell is not our child: ended by name.
+    [[ -n "$link" ]] && "$TARN_WINE" taskkill.exe /f /im tarn2.exe >/dev/null 2>&1
     kill "$tarn2" "$cadsim" 2>/dev/null
     if [[ "$register" == 1 ]]; then
         "$TARN_WINE" regsvr32.exe /s /u "$(windows_path "$bin/Drafthand.dll")" || true

@@ -1,15 +1,23 @@
 #!/usr/bin/env bash
 # Regenerates the pictures of the user guide (docs/images/) from the headless
-# whole road: tarn2's window and the drawing in cadsim after the road.
+# whole road (tarn2's window and the drawing in cadsim after the road) and the
+# figures drawn by scripts/guide-figures.py (SVG, converted with rsvg-convert).
 #
 #   scripts/screenshots.sh
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 out="$root/build/screenshots"
-"$root/scripts/road.sh" --out "$out"
-for picture in tarn2:road-tarn2 road:road-cad; do
-    [[ -s "$out/${picture#*:}.png" ]] || { echo "screenshots.sh: no ${picture#*:}.png" >&2; exit 1; }
-    # No time stamps or other chunks: the same picture gives the same file.
-    convert "$out/${picture#*:}.png" -strip "$root/docs/images/${picture%%:*}.png"
+mkdir -p "$out"
+# The figures of the clothoid's elements and of the sides, drawn as SVG.
+python3 "$root/scripts/guide-figures.py" "$out"
+for figure in clothoid side; do
+    rsvg-convert "$out/$figure.svg" | convert - -strip "$root/docs/images/$figure.png"
 done
-echo "screenshots.sh: docs/images/tarn2.png and docs/images/road.png written"
+TARN_ROAD_PHOTO=1 "$root/scripts/road.sh" --out "$out"
+for picture in road-tarn2 road-cad; do
+    [[ -s "$out/$picture.png" ]] || { echo "screenshots.sh: no $picture.png" >&2; exit 1; }
+done
+# Numbered callouts on tarn2's window, labels on the drawing; stripped of time
+# stamps and other chunks, so that the same picture gives the same file.
+"$root/scripts/annotate-pictures.py" "$out" "$root/docs/images"
+echo "screenshots.sh: docs/images/{tarn2,road,clothoid,side}.png written"

@@ -5,13 +5,37 @@ set -euo pipefail
 
 packages=(
     cmake g++ make googletest libgtest-dev libgmock-dev libbenchmark-dev clang-format
-    libcli11-dev
+    libcli11-dev libpugixml-dev
     clang libclang-rt-14-dev
     mingw-w64 mingw-w64-tools libwine-dev wine wine64 wine32:i386
     xvfb xauth x11-utils imagemagick locales python3 python3-ezdxf procps psmisc
-    wixl msitools zip
+    wixl msitools zip python3-markdown librsvg2-bin
     fonts-ipafont-gothic
+    chromium poppler-utils
 )
+
+# The Windows and fuzz builds compile pugixml from Debian's source package
+# (cmake/TarnPugixml.cmake), so apt needs a deb-src entry for the mirror this
+# machine already uses, signed by the same key.
+src_list=/etc/apt/sources.list.d/tarn-deb-src.sources
+src_added=0
+if [[ ! -f $src_list ]]; then
+    [[ $(id -u) -eq 0 ]] || { echo "setup.sh: adding $src_list needs root" >&2; exit 1; }
+    mirror=$(sed -n 's/^URIs: *//p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -1)
+    key=$(sed -n 's/^Signed-By: *//p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -1)
+    if [[ -z $mirror ]]; then
+        mirror=$(awk '$1 == "deb" && $3 == "bookworm" { print $2; exit }' /etc/apt/sources.list)
+    fi
+    [[ -n $mirror ]] || { echo "setup.sh: no Debian mirror found in the apt sources" >&2; exit 1; }
+    {
+        echo "Types: deb-src"
+        echo "URIs: $mirror"
+        echo "Suites: bookworm"
+        echo "Components: main"
+        [[ -z $key ]] || echo "Signed-By: $key"
+    } >"$src_list"
+    src_added=1
+fi
 
 missing=()
 for package in "${packages[@]}"; do
@@ -20,6 +44,9 @@ for package in "${packages[@]}"; do
     fi
 done
 
+if [[ ${#missing[@]} -eq 0 && $src_added -eq 1 ]]; then
+    apt-get update -qq
+fi
 if [[ ${#missing[@]} -gt 0 ]]; then
     if [[ $(id -u) -ne 0 ]]; then
         echo "setup.sh: these packages are missing and installing needs root: ${missing[*]}" >&2

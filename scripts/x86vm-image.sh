@@ -69,7 +69,7 @@ in_root apt-get update -qq
 in_root apt-get install -y -qq --no-install-recommends \
     linux-image-amd64 initramfs-tools xvfb xauth x11-utils xkb-data xfonts-base locales cmake \
     fonts-ipafont-gothic python3 python3-ezdxf imagemagick procps psmisc util-linux kmod iproute2 \
-    binutils-mingw-w64-i686 msitools \
+    binutils-mingw-w64-i686 msitools wixl \
     >"$out/apt.log" 2>&1 || { tail -20 "$out/apt.log" >&2; exit 1; }
 echo "x86vm: installing Wine (64- and 32-bit)"
 in_root apt-get install -y -qq --no-install-recommends wine wine64 wine32:i386 \

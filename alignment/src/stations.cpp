@@ -123,7 +123,7 @@ LinePose pose_at(const Alignment& a, double distance) {
     return result;
 }
 
-std::vector<Stake> stakes(const Alignment& a, const StakeOptions& o) {
+std::vector<CentreStake> stakes(const Alignment& a, const StakeOptions& o) {
     struct Wanted {
         double distance;
         std::string name;
@@ -162,7 +162,7 @@ std::vector<Stake> stakes(const Alignment& a, const StakeOptions& o) {
                (std::fabs(x.distance - y.distance) <= kEquationTolerance && x.rank < y.rank);
     });
 
-    std::vector<Stake> out;
+    std::vector<CentreStake> out;
     out.reserve(wanted.size());
     const std::vector<double> starts = element_starts(a);
     std::size_t element = 0;
@@ -177,7 +177,7 @@ std::vector<Stake> stakes(const Alignment& a, const StakeOptions& o) {
                w.distance > starts[element] + a.elements[element].length) {
             ++element;
         }
-        Stake stake;
+        CentreStake stake;
         stake.name = w.name;
         stake.distance = w.distance;
         stake.station = displayed_station(a, w.distance);

@@ -60,7 +60,7 @@ TEST(Stations, EquationsForwardAndBack) {
 
 TEST(Stations, StakesFromANegativeStation) {
     Alignment a = straight(100, -90);
-    const std::vector<Stake> s = stakes(a, {20, 0, 3, 4, true});
+    const std::vector<CentreStake> s = stakes(a, {20, 0, 3, 4, true});
     const char* names[] = {"BP", "No.-4", "No.-3", "No.-2", "No.-1", "No.0", "EP"};
     ASSERT_EQ(s.size(), 7u);
     for (std::size_t i = 0; i < s.size(); ++i) {
@@ -72,7 +72,7 @@ TEST(Stations, StakesFromANegativeStation) {
     EXPECT_NEAR(s[1].right.x, -4, 1e-12);
     EXPECT_NEAR(s[1].left.x, 3, 1e-12);
     EXPECT_NEAR(s[6].centre.y, 100, 1e-12);
-    const std::vector<Stake> pitched = stakes(a, {20, 5, 0, 0, false});
+    const std::vector<CentreStake> pitched = stakes(a, {20, 5, 0, 0, false});
     EXPECT_EQ(pitched.size(), 21u); // -90 ... +10 every 5 m
     EXPECT_EQ(pitched[1].name, "No.-4-5.000");
 }

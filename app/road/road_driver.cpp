@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <initializer_list>
 #include <optional>
@@ -101,6 +102,7 @@ public:
     }
 
     HWND control(int id) const { return GetDlgItem(window_, id); }
+    HWND window() const { return window_; }
 
     // Empty when the box could not be read: no value is made up.
     std::optional<std::wstring> text(int id) const {
@@ -293,6 +295,27 @@ bool set_boxes(Form& form, const wchar_t* step, int tab,
     return true;
 }
 
+// For a photograph: the CAD program's windows beside tarn2's rather than over
+// it (no window manager arranges them here).
+void arrange_for_photo(const Form& form) {
+    RECT tarn2 = {};
+    if (!GetWindowRect(form.window(), &tarn2)) {
+        return;
+    }
+    const int left = tarn2.right + 8;
+    int top = 0;
+    for (const wchar_t* name : {L"CadsimMain", L"CadsimText"}) {
+        const HWND window = FindWindowW(name, nullptr);
+        RECT rect = {};
+        if (window != nullptr && GetWindowRect(window, &rect)) {
+            SetWindowPos(window, nullptr, left, top, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            top += rect.bottom - rect.top + 8;
+        }
+    }
+    SetWindowPos(form.window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+}
+
 } // namespace
 
 int main() {
@@ -320,5 +343,8 @@ int main() {
     }
     const bool finished = cad_has_finished();
     report(L"the CAD program has taken every command", finished, finished ? L"" : L"timed out");
+    if (const char* photo = std::getenv("TARN_ROAD_PHOTO"); photo != nullptr && photo[0] == '1') {
+        arrange_for_photo(form);
+    }
     return finished ? 0 : 1;
 }

@@ -257,7 +257,7 @@ int run_alignment_command(const AlignmentCommand& command) {
         const TableLanguage language =
             o.lang == "en" ? TableLanguage::english : TableLanguage::japanese;
         const bool widths = !o.width.empty();
-        const std::vector<Stake> all = stakes(a, {o.interval, o.pitch, left, right, true});
+        const std::vector<CentreStake> all = stakes(a, {o.interval, o.pitch, left, right, true});
         files.push_back(bytes_file(o.csv + "-ip.csv", ip_table_csv(a, language)));
         files.push_back(bytes_file(o.csv + "-elements.csv", elements_csv(a, language)));
         files.push_back(

@@ -148,14 +148,14 @@ std::string main_points_csv(const Alignment& a, double interval, TableLanguage l
     return w.take();
 }
 
-std::string stakes_csv(const std::vector<Stake>& stakes, double interval, bool widths,
+std::string stakes_csv(const std::vector<CentreStake>& stakes, double interval, bool widths,
                        TableLanguage language) {
     const bool ja = language == TableLanguage::japanese;
     TableWriter w;
     w.reserve(stakes.size() * (widths ? 240 : 90) + 256);
     header(w, language, {"点名", "区分", "測点", "追加距離", "X", "Y", "方向角"},
            {"name", "kind", "station", "distance", "X", "Y", "direction"});
-    for (const Stake& s : stakes) {
+    for (const CentreStake& s : stakes) {
         const std::string station = station_notation(s.station, interval);
         const auto row = [&](const char* kind, Point p) {
             w.text(s.name)

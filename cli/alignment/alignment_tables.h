@@ -18,7 +18,7 @@ std::string main_points_csv(const tarn::alignment::Alignment& a, double interval
                             TableLanguage language);
 // Centre stakes, and left and right width stakes after each where widths
 // are given.
-std::string stakes_csv(const std::vector<tarn::alignment::Stake>& stakes, double interval,
+std::string stakes_csv(const std::vector<tarn::alignment::CentreStake>& stakes, double interval,
                        bool widths, TableLanguage language);
 
 // Radians clockwise from north to degrees in [0, 360).

@@ -21,12 +21,14 @@ if [[ "$arch" == x64 ]]; then
     component_bits=256 # msidbComponentAttributes64bit
     platform="x64"
     typelib_platform=win64
+    guide_shortcut="tarn ユーザーガイド"
 else
     upgrade_code="{389CB1CF-6ADA-4B5C-A0CF-C2992416E8CB}"
     program_files=ProgramFilesFolder
     component_bits=0
     platform="Intel"
     typelib_platform=win32
+    guide_shortcut="tarn ユーザーガイド (x86)"
 fi
 
 work=$(mktemp -d)
@@ -60,7 +62,8 @@ for component in tarn2 auto_tarn5 Drafthand cadsim guide guideImages; do
         '$1 == c && $4 == bits { found = 1 } END { exit !found }' "$work/Component" ||
         fail "component $component missing or not in the $arch registry view"
 done
-for file in tarn2.exe auto_tarn5.dll Drafthand.dll cadsim.exe guide.ja.md guide.en.md; do
+for file in tarn2.exe auto_tarn5.dll Drafthand.dll cadsim.exe guide.ja.html guide.en.html tarn2.png \
+    road.png clothoid.png side.png; do
     awk -F'\t' -v f="$file" '$3 == f { found = 1 } END { exit !found }' "$work/File" ||
         fail "file $file not in the package"
 done
@@ -87,6 +90,10 @@ awk -F'\t' '$2 != 0 { bad = 1 } END { exit bad }' "$work/Registry" || fail "a re
 
 awk -F'\t' '$1 == "tarn2Shortcut" && $2 == "ProgramMenuFolder" && $5 == "[#tarn2.exe]" { f = 1 } END { exit !f }' \
     "$work/Shortcut" || fail "no Start-menu shortcut to tarn2.exe"
+# The guide's entry, under its Japanese name (the database is in code page 932).
+G="tarnguid|$guide_shortcut" awk -F'\t' '$1 == "guideShortcut" && $2 == "ProgramMenuFolder" &&
+    $3 == ENVIRON["G"] && $5 == "[#guide.ja.html]" { f = 1 } END { exit !f }' "$work/Shortcut" ||
+    fail "no Start-menu entry \"$guide_shortcut\" for the guide"
 grep -q "^$upgrade_code" "$work/Upgrade" || fail "no upgrade of older versions"
 [[ ! -s "$work/CustomAction" ]] || fail "the package runs custom actions"
 msiinfo tables "$msi" | grep -qx SelfReg && fail "the package self-registers"

@@ -41,7 +41,7 @@ struct LinePose {
 // The pose at a distance from BP (clamped to the line).
 LinePose pose_at(const Alignment& alignment, double distance);
 
-struct Stake {
+struct CentreStake {
     std::string name;      // No.n, No.n+d for the pitch's extras, or the main point's name
     double distance = 0.0; // from BP
     double station = 0.0;  // displayed
@@ -59,7 +59,7 @@ struct StakeOptions {
     bool main_points = true; // the main points among the stakes
 };
 
-std::vector<Stake> stakes(const Alignment& alignment, const StakeOptions& options);
+std::vector<CentreStake> stakes(const Alignment& alignment, const StakeOptions& options);
 
 // Nearest point of the line to a point: a grid of short chords finds the
 // candidate elements, Newton's method the foot on each.

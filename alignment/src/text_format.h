@@ -1,0 +1,33 @@
+// Number and text formatting shared by the alignment's writers.
+#pragma once
+
+#include "tarn/alignment/alignment.h"
+
+#include <string>
+
+namespace tarn::alignment::detail {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// The shortest text that reads back as the same double, C locale.
+std::string exact(double value);
+
+// Fixed decimals, C locale.
+std::string fixed(double value, int decimals);
+
+// Text safe inside an XML attribute or element.
+std::string xml_escape(const std::string& text);
+
+// A direction (radians clockwise from north) in [0, 2 pi).
+double normalised_direction(double radians);
+
+// A direction as "decimal dd.mm.ss" with hundredths of a second
+// ("30.204512" is 30°20'45.12"), rounded as a whole.
+std::string direction_ddmmss(double radians);
+
+// The displayed station of a point at `distance` from BP: the start station
+// plus the distance, moved by every equation at or behind it (a point on an
+// equation takes the ahead station).
+double displayed_station(const Alignment& alignment, double distance);
+
+} // namespace tarn::alignment::detail
