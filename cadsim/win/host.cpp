@@ -2,6 +2,7 @@
 
 #include "cadsim/dxf.h"
 #include "tarn/ansi_text.h"
+#include "tarn/atomic_file.h"
 #include "tarn/window_proc.h"
 
 #include <algorithm>
@@ -42,36 +43,6 @@ int clamp_pixel(double value) {
         return 0;
     }
     return static_cast<int>(std::clamp(value, -30000.0, 30000.0));
-}
-
-bool write_file_atomically(const std::wstring& path, const std::string& data) {
-    const std::wstring temporary = path + L".tmp" + std::to_wstring(::GetCurrentProcessId());
-    {
-        tarn::unique_handle file =
-            tarn::adopt_file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
-                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) {
-            return false;
-        }
-        size_t done = 0;
-        while (done < data.size()) {
-            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(data.size() - done, 1u << 20));
-            DWORD written = 0;
-            if (!::WriteFile(file.get(), data.data() + done, chunk, &written, nullptr) ||
-                written == 0) {
-                file.reset();
-                ::DeleteFileW(temporary.c_str());
-                return false;
-            }
-            done += written;
-        }
-    }
-    if (!::MoveFileExW(temporary.c_str(), path.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        ::DeleteFileW(temporary.c_str());
-        return false;
-    }
-    return true;
 }
 
 void draw_text_line(HDC dc, const std::wstring& text, RECT rect) {
@@ -519,7 +490,7 @@ void Host::write_dxf() {
     if (options_.dxf_path.empty()) {
         return;
     }
-    if (!write_file_atomically(options_.dxf_path, to_dxf(engine_.entities()))) {
+    if (!tarn::write_file_atomically(options_.dxf_path, to_dxf(engine_.entities()))) {
         engine_.note(L"DXF ファイルを書き込めませんでした: " + options_.dxf_path);
         sync_texts();
     }
