@@ -74,88 +74,84 @@ std::wstring set_count(unsigned long long& target, const std::wstring& arg,
     return {};
 }
 
+// What an option sets: a flag, milliseconds, a count of at least 1, or
+// something of its own.
 struct OptionSpec {
     const wchar_t* name;
     const wchar_t* value; // shown in the help; nullptr for a flag
     const wchar_t* help;
-    Setter set; // nullptr for a flag
-    bool Options::*flag;
+    bool Options::*flag = nullptr;
+    unsigned Options::*delay = nullptr;
+    unsigned long long Options::*count = nullptr;
+    Setter set = nullptr;
 };
+
+OptionSpec flag(const wchar_t* name, const wchar_t* help, bool Options::*target) {
+    return {name, nullptr, help, target};
+}
+OptionSpec delay(const wchar_t* name, const wchar_t* help, unsigned Options::*target) {
+    return {name, L"MS", help, nullptr, target};
+}
+OptionSpec count(const wchar_t* name, const wchar_t* help, unsigned long long Options::*target) {
+    return {name, L"N", help, nullptr, nullptr, target};
+}
+OptionSpec custom(const wchar_t* name, const wchar_t* value, const wchar_t* help, Setter set) {
+    return {name, value, help, nullptr, nullptr, nullptr, set};
+}
 
 // The one list of options: the parser reads it and the help is made from it.
 const OptionSpec kOptions[] = {
-    {L"--product", L"lt|full", L"製品 (既定 lt: \"AutoCAD LT\"、full: \"AutoCAD\")",
-     [](Options& o, const std::wstring&, const std::wstring& value) -> std::wstring {
-         if (value == L"lt") {
-             o.product = Product::Lt;
-         } else if (value == L"full") {
-             o.product = Product::Full;
-         } else {
-             return L"--product には lt または full を指定してください: " + value;
-         }
-         return {};
-     },
-     nullptr},
-    {L"--drawing", L"NAME", L"キャプションの図面名 (既定 Drawing1.dwg)",
-     [](Options& o, const std::wstring&, const std::wstring& value) -> std::wstring {
-         o.drawing = value;
-         return value.empty() ? L"--drawing には図面名を指定してください。" : L"";
-     },
-     nullptr},
-    {L"--dxf", L"PATH", L"図面を変更するコマンドの後と終了時に DXF (R12) を書く",
-     [](Options& o, const std::wstring&, const std::wstring& value) -> std::wstring {
-         o.dxf_path = value;
-         return value.empty() ? L"--dxf にはファイル名を指定してください。" : L"";
-     },
-     nullptr},
-    {L"--pick", L"x,y[,z];...", L"ID の点の指定にこれらの点で順に答える",
-     [](Options& o, const std::wstring&, const std::wstring& value) -> std::wstring {
-         const auto picks = parse_pick_list(value);
-         if (!picks) {
-             return L"--pick の点を読み取れません (x,y[,z];x,y[,z];...): " + value;
-         }
-         o.picks = *picks;
-         return {};
-     },
-     nullptr},
-    {L"--refuse-copydata", nullptr, L"WM_COPYDATA を拒否する (0 を返す)", nullptr,
-     &Options::refuse_copydata},
-    {L"--prompt-delay", L"MS", L"コマンド終了後、MS ミリ秒後に \"ｺﾏﾝﾄﾞ: \" を表示する",
-     [](Options& o, const std::wstring& arg, const std::wstring& value) {
-         return set_delay(o.prompt_delay_ms, arg, value);
-     },
-     nullptr},
-    {L"--startup-delay", L"MS", L"起動後 MS ミリ秒たってから入力待ちになる",
-     [](Options& o, const std::wstring& arg, const std::wstring& value) {
-         return set_delay(o.startup_delay_ms, arg, value);
-     },
-     nullptr},
-    {L"--exit-after-commands", L"N", L"N 個のコマンドが終わったら終了する",
-     [](Options& o, const std::wstring& arg, const std::wstring& value) {
-         return set_count(o.exit_after_commands, arg, value);
-     },
-     nullptr},
-    {L"--hang-after", L"N", L"N 個のコマンドが終わったらメッセージを処理しなくなる",
-     [](Options& o, const std::wstring& arg, const std::wstring& value) {
-         return set_count(o.hang_after_commands, arg, value);
-     },
-     nullptr},
-    {L"--hang-ms", L"MS", L"--hang-after の停止を MS ミリ秒で終える (既定: 終えない)",
-     [](Options& o, const std::wstring& arg, const std::wstring& value) -> std::wstring {
-         unsigned ms = 0;
-         std::wstring error = set_delay(ms, arg, value);
-         if (error.empty()) {
-             o.hang_ms = ms;
-         }
-         return error;
-     },
-     nullptr},
-    {L"--die-after", L"N", L"N 個の入力を受けたら保存もせずに即座に終了する",
-     [](Options& o, const std::wstring& arg, const std::wstring& value) {
-         return set_count(o.die_after_inputs, arg, value);
-     },
-     nullptr},
-    {L"--help", nullptr, L"この一覧を表示する", nullptr, &Options::help},
+    custom(L"--product", L"lt|full", L"製品 (既定 lt: \"AutoCAD LT\"、full: \"AutoCAD\")",
+           [](Options& o, const std::wstring&, const std::wstring& value) -> std::wstring {
+               if (value == L"lt") {
+                   o.product = Product::Lt;
+               } else if (value == L"full") {
+                   o.product = Product::Full;
+               } else {
+                   return L"--product には lt または full を指定してください: " + value;
+               }
+               return {};
+           }),
+    custom(L"--drawing", L"NAME", L"キャプションの図面名 (既定 Drawing1.dwg)",
+           [](Options& o, const std::wstring&, const std::wstring& value) -> std::wstring {
+               o.drawing = value;
+               return value.empty() ? L"--drawing には図面名を指定してください。" : L"";
+           }),
+    custom(L"--dxf", L"PATH", L"図面を変更するコマンドの後と終了時に DXF (R12) を書く",
+           [](Options& o, const std::wstring&, const std::wstring& value) -> std::wstring {
+               o.dxf_path = value;
+               return value.empty() ? L"--dxf にはファイル名を指定してください。" : L"";
+           }),
+    custom(L"--pick", L"x,y[,z];...", L"ID の点の指定にこれらの点で順に答える",
+           [](Options& o, const std::wstring&, const std::wstring& value) -> std::wstring {
+               const auto picks = parse_pick_list(value);
+               if (!picks) {
+                   return L"--pick の点を読み取れません (x,y[,z];x,y[,z];...): " + value;
+               }
+               o.picks = *picks;
+               return {};
+           }),
+    flag(L"--refuse-copydata", L"WM_COPYDATA を拒否する (0 を返す)", &Options::refuse_copydata),
+    delay(L"--prompt-delay", L"コマンド終了後、MS ミリ秒後に \"ｺﾏﾝﾄﾞ: \" を表示する",
+          &Options::prompt_delay_ms),
+    delay(L"--startup-delay", L"起動後 MS ミリ秒たってから入力待ちになる",
+          &Options::startup_delay_ms),
+    count(L"--exit-after-commands", L"N 個のコマンドが終わったら終了する",
+          &Options::exit_after_commands),
+    count(L"--hang-after", L"N 個のコマンドが終わったらメッセージを処理しなくなる",
+          &Options::hang_after_commands),
+    custom(L"--hang-ms", L"MS", L"--hang-after の停止を MS ミリ秒で終える (既定: 終えない)",
+           [](Options& o, const std::wstring& arg, const std::wstring& value) -> std::wstring {
+               unsigned ms = 0;
+               std::wstring error = set_delay(ms, arg, value);
+               if (error.empty()) {
+                   o.hang_ms = ms;
+               }
+               return error;
+           }),
+    count(L"--die-after", L"N 個の入力を受けたら保存もせずに即座に終了する",
+          &Options::die_after_inputs),
+    flag(L"--help", L"この一覧を表示する", &Options::help),
 };
 
 const OptionSpec* find_option(const std::wstring& arg) {
@@ -180,7 +176,7 @@ OptionsResult parse_options(const std::vector<std::wstring>& args) {
             result.error = L"不明なオプションです: " + arg + L" (--help で一覧を表示します)";
             return result;
         }
-        if (spec->set == nullptr) {
+        if (spec->flag != nullptr) {
             result.options.*(spec->flag) = true;
             continue;
         }
@@ -188,7 +184,11 @@ OptionsResult parse_options(const std::vector<std::wstring>& args) {
             result.error = L"オプション " + arg + L" には値が必要です。";
             return result;
         }
-        result.error = spec->set(result.options, arg, args[++i]);
+        const std::wstring& value = args[++i];
+        result.error = spec->delay != nullptr ? set_delay(result.options.*(spec->delay), arg, value)
+                       : spec->count != nullptr
+                           ? set_count(result.options.*(spec->count), arg, value)
+                           : spec->set(result.options, arg, value);
         if (!result.error.empty()) {
             return result;
         }
