@@ -2,6 +2,7 @@
 
 #include "cadsim/dxf.h"
 #include "tarn/ansi_text.h"
+#include "tarn/atomic_file.h"
 #include "tarn/window_proc.h"
 
 #include <algorithm>
@@ -36,43 +37,6 @@ constexpr UINT kHangMessage = WM_APP + 1;
 constexpr UINT kDieMessage = WM_APP + 2;
 constexpr int kLineHeight = 18;
 constexpr int kCommandStripLines = 3;
-
-int clamp_pixel(double value) {
-    if (!std::isfinite(value)) {
-        return 0;
-    }
-    return static_cast<int>(std::clamp(value, -30000.0, 30000.0));
-}
-
-bool write_file_atomically(const std::wstring& path, const std::string& data) {
-    const std::wstring temporary = path + L".tmp" + std::to_wstring(::GetCurrentProcessId());
-    {
-        tarn::unique_handle file =
-            tarn::adopt_file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
-                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) {
-            return false;
-        }
-        size_t done = 0;
-        while (done < data.size()) {
-            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(data.size() - done, 1u << 20));
-            DWORD written = 0;
-            if (!::WriteFile(file.get(), data.data() + done, chunk, &written, nullptr) ||
-                written == 0) {
-                file.reset();
-                ::DeleteFileW(temporary.c_str());
-                return false;
-            }
-            done += written;
-        }
-    }
-    if (!::MoveFileExW(temporary.c_str(), path.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        ::DeleteFileW(temporary.c_str());
-        return false;
-    }
-    return true;
-}
 
 void draw_text_line(HDC dc, const std::wstring& text, RECT rect) {
     // DrawTextW takes an int count; a line is never longer than the engine
@@ -120,29 +84,8 @@ size_t copy_live_text(std::string_view text, char* buffer, size_t size) {
     return count;
 }
 
-POINT View::to_screen(const Point& p) const {
-    const double width = area.right - area.left;
-    const double height = area.bottom - area.top;
-    return POINT{clamp_pixel(area.left + width / 2 + (p.x - centre_x) * scale),
-                 clamp_pixel(area.top + height / 2 - (p.y - centre_y) * scale)};
-}
-
-std::optional<Point> View::to_world(int x, int y) const {
-    if (!(scale > 0.0) || !std::isfinite(scale)) {
-        return std::nullopt;
-    }
-    const double width = area.right - area.left;
-    const double height = area.bottom - area.top;
-    const Point p{centre_x + (x - area.left - width / 2) / scale,
-                  centre_y - (y - area.top - height / 2) / scale, 0.0};
-    if (!std::isfinite(p.x) || !std::isfinite(p.y)) {
-        return std::nullopt;
-    }
-    return p;
-}
-
 Host::Host(HINSTANCE instance, Options options)
-    : instance_(instance), options_(std::move(options)) {
+    : instance_(instance), options_(std::move(options)), faults_(options_) {
     engine_.set_delay_after_commands(options_.prompt_delay_ms > 0);
     // The CAD program's history is never empty: it starts with its loading
     // messages.
@@ -250,7 +193,7 @@ LRESULT Host::main_message(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam
         return 0;
     case kHangMessage:
         // A hung program: no message of any window is handled meanwhile.
-        ::Sleep(options_.hang_ms.value_or(INFINITE));
+        ::Sleep(faults_.hang_ms().value_or(INFINITE));
         return 0;
     case kDieMessage:
         die();
@@ -367,7 +310,7 @@ LRESULT Host::on_copydata(const COPYDATASTRUCT* data) {
     if (options_.refuse_copydata || data == nullptr || data->dwData != 1) {
         return 0;
     }
-    if (dying_) {
+    if (faults_.dying()) {
         // Sent messages overtake the posted death: no input beyond the
         // last one is taken.
         die();
@@ -381,8 +324,7 @@ LRESULT Host::on_copydata(const COPYDATASTRUCT* data) {
     }
     engine_.type(keys_from_ansi(std::string_view(bytes != nullptr ? bytes : "", size)));
     sync();
-    if (options_.die_after_inputs > 0 && ++inputs_ >= options_.die_after_inputs) {
-        dying_ = true;
+    if (faults_.input_taken()) {
         ::PostMessageW(main_.get(), kDieMessage, 0, 0);
     }
     return TRUE;
@@ -393,8 +335,7 @@ void Host::on_click(int x, int y) {
         return;
     }
     const View current = view();
-    if (x < current.area.left || x >= current.area.right || y < current.area.top ||
-        y >= current.area.bottom) {
+    if (!current.area.contains(x, y)) {
         return;
     }
     if (const auto point = current.to_world(x, y)) {
@@ -478,13 +419,10 @@ void Host::sync() {
         armed_pick_serial_ = engine_.prompt_serial();
         pick_timer_armed_ = ::SetTimer(main_.get(), kPickTimer, kPickDelayMs, nullptr) != 0;
     }
-    if (options_.hang_after_commands > 0 && !hang_started_ &&
-        engine_.commands_completed() >= options_.hang_after_commands) {
-        hang_started_ = true;
+    if (faults_.hang_due(engine_.commands_completed())) {
         ::PostMessageW(main_.get(), kHangMessage, 0, 0);
     }
-    if (options_.exit_after_commands > 0 &&
-        engine_.commands_completed() >= options_.exit_after_commands) {
+    if (faults_.exit_due(engine_.commands_completed())) {
         closing_ = true;
         ::PostMessageW(main_.get(), WM_CLOSE, 0, 0);
     }
@@ -519,60 +457,37 @@ void Host::write_dxf() {
     if (options_.dxf_path.empty()) {
         return;
     }
-    if (!write_file_atomically(options_.dxf_path, to_dxf(engine_.entities()))) {
+    if (!tarn::write_file_atomically(options_.dxf_path, to_dxf(engine_.entities()))) {
         engine_.note(L"DXF ファイルを書き込めませんでした: " + options_.dxf_path);
         sync_texts();
     }
 }
 
 View Host::view() const {
-    View result;
     if (!main_) {
-        return result;
+        return View{};
     }
     RECT client{};
     ::GetClientRect(main_.get(), &client);
-    result.area = client;
-    result.area.bottom = std::max(client.top, client.bottom - kCommandStripLines * kLineHeight);
-
-    double min_x = 0, min_y = 0, max_x = 100, max_y = 100;
-    bool any = false;
-    auto include = [&](const Point& p) {
-        if (!any) {
-            min_x = max_x = p.x;
-            min_y = max_y = p.y;
-            any = true;
-        }
-        min_x = std::min(min_x, p.x);
-        max_x = std::max(max_x, p.x);
-        min_y = std::min(min_y, p.y);
-        max_y = std::max(max_y, p.y);
-    };
+    const Area area{client.left, client.top, client.right,
+                    std::max<int>(client.top, client.bottom - kCommandStripLines * kLineHeight)};
+    Extent extent;
     for (const auto& entity : engine_.entities()) {
         for (const auto& p : entity.points) {
-            include(p);
+            extent.include(p);
         }
     }
     for (const auto& p : engine_.pending_points()) {
-        include(p);
+        extent.include(p);
     }
-    // A single point or a line along an axis still needs some extent.
-    const double extent = std::max({max_x - min_x, max_y - min_y, 1e-9});
-    const double span_x = std::max(max_x - min_x, extent * 0.01);
-    const double span_y = std::max(max_y - min_y, extent * 0.01);
-    result.centre_x = min_x / 2 + max_x / 2;
-    result.centre_y = min_y / 2 + max_y / 2;
-    const double width = std::max<LONG>(1, result.area.right - result.area.left);
-    const double height = std::max<LONG>(1, result.area.bottom - result.area.top);
-    // 5 % margin on every side.
-    result.scale = std::min(width / (span_x * 1.1), height / (span_y * 1.1));
-    return result;
+    return fit_view(area, extent);
 }
 
 void Host::paint_main(HDC dc, const RECT& client) const {
     const View current = view();
     const tarn::unique_hgdiobj background(::CreateSolidBrush(RGB(33, 40, 48)));
-    ::FillRect(dc, &current.area, static_cast<HBRUSH>(background.get()));
+    const RECT area{current.area.left, current.area.top, current.area.right, current.area.bottom};
+    ::FillRect(dc, &area, static_cast<HBRUSH>(background.get()));
 
     const tarn::unique_hgdiobj pen(::CreatePen(PS_SOLID, 1, RGB(255, 255, 255)));
     const tarn::unique_hgdiobj pending_pen(::CreatePen(PS_DOT, 1, RGB(255, 255, 0)));
@@ -590,7 +505,8 @@ void Host::paint_main(HDC dc, const RECT& client) const {
         }
         screen.clear();
         for (const Point& point : points) {
-            const POINT next = current.to_screen(point);
+            const Pixel pixel = current.to_screen(point);
+            const POINT next{pixel.x, pixel.y};
             if (screen.empty() || next.x != screen.back().x || next.y != screen.back().y) {
                 screen.push_back(next);
             }

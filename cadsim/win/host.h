@@ -4,8 +4,10 @@
 #pragma once
 
 #include "cadsim/engine.h"
+#include "cadsim/fault_plan.h"
 #include "cadsim/joined_lines.h"
 #include "cadsim/options.h"
+#include "cadsim/view.h"
 #include "tarn/unique.h"
 
 #include <windows.h>
@@ -14,17 +16,6 @@
 #include <string>
 
 namespace cadsim::win {
-
-// Where the drawing area shows which part of the world.
-struct View {
-    RECT area{};
-    double centre_x = 50.0;
-    double centre_y = 50.0;
-    double scale = 1.0; // pixels per drawing unit
-
-    POINT to_screen(const Point& p) const;
-    std::optional<Point> to_world(int x, int y) const;
-};
 
 class Host {
 public:
@@ -65,6 +56,7 @@ private:
 
     HINSTANCE instance_;
     Options options_;
+    FaultPlan faults_;
     Engine engine_;
     std::string command_ansi_;
     JoinedLines history_ansi_{kMaxHistoryLines};
@@ -88,9 +80,6 @@ private:
     size_t next_pick_ = 0;
     bool closing_ = false;
     bool finished_ = false;
-    unsigned long long inputs_ = 0;
-    bool dying_ = false;
-    bool hang_started_ = false;
 };
 
 // Splits the bytes at the control characters before conversion, so that an

@@ -1,5 +1,8 @@
 #include "output_files.h"
 
+#include <tarn/ansi_text.h>
+#include <tarn/atomic_file.h>
+
 #include <windows.h>
 
 namespace tarn_cli {
@@ -10,16 +13,10 @@ std::string link_target(const std::string& path) {
     return path;
 }
 
-// rename() of the C runtime refuses an existing target on Windows.
-// ReplaceFileA keeps the replaced file's attributes and security.
+// rename() of the C runtime refuses an existing target on Windows; the
+// shared replacement keeps the replaced file's attributes and security.
 bool replace_file(const std::string& from, const std::string& to) {
-    if (GetFileAttributesA(to.c_str()) != INVALID_FILE_ATTRIBUTES &&
-        ReplaceFileA(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                     nullptr)) {
-        return true;
-    }
-    return MoveFileExA(from.c_str(), to.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    return tarn::replace_file(tarn::from_ansi(from), tarn::from_ansi(to));
 }
 
 // The console's code page would show the degree sign of the summary as two

@@ -274,93 +274,113 @@ int32_t ScriptInterpreter::execute_command(const std::wstring& line,
     if (words.empty()) {
         raise_general(runtime_error::IndexOutOfRange);
     }
-    const std::wstring& command = words[0];
-    const std::size_t parameters = words.size() - 1;
-    const auto require = [parameters](std::size_t count) {
-        if (parameters < count) {
-            raise_general(runtime_error::IndexOutOfRange);
+    // One command line as the commands below see it: its words with quotes
+    // stripped, and their values once the variables are replaced.
+    struct Call {
+        ScriptInterpreter& self;
+        const std::vector<std::wstring>& words;
+        UserVariables& variables;
+        std::size_t parameters() const { return words.size() - 1; }
+        std::wstring value(std::size_t n) const {
+            return self.ReplaceVariables(words[n], variables);
+        }
+        std::wstring& target(std::size_t n) const {
+            return self.result_variable(words[n], variables);
+        }
+        // An optional parameter's value, or the default.
+        std::wstring value_or(std::size_t n, const std::wstring& otherwise) const {
+            return parameters() >= n ? value(n) : otherwise;
         }
     };
-    const auto value = [&](std::size_t n) { return ReplaceVariables(words[n], user_variables); };
-
-    if (command == L"EXIT") {
-        return kLineExit;
-    }
-    if (command == L"SLEEP") {
-        require(1);
-        int32_t milliseconds = 0;
-        const Conversion conversion = to_long(value(1), milliseconds);
-        if (conversion != Conversion::ok) {
-            raise_conversion(conversion);
-        }
-        if (milliseconds < 0) {
-            raise_general(runtime_error::InvalidArgument);
-        }
-        control_.sleep(static_cast<uint32_t>(milliseconds));
-        return kLineDone;
-    }
-    if (command == L"ACTIVE") {
-        return after_operation(control_.Active());
-    }
-    if (command == L"GET_PROMPT") {
-        require(1);
-        return after_operation(control_.GetPrompt(result_variable(words[1], user_variables)));
-    }
-    if (command == L"WAIT_PROMPT") {
-        const std::wstring prompt = parameters >= 1 ? value(1) : kCommandPrompt;
-        return after_operation(control_.WaitPrompt(prompt));
-    }
-    if (command == L"POST_COMMAND") {
-        require(1);
-        return after_operation(control_.PostCommand(value(1)));
-    }
-    if (command == L"SEND_COMMAND") {
-        require(1);
-        const std::wstring text = value(1);
-        const std::wstring prompt = parameters >= 2 ? value(2) : kCommandPrompt;
-        return after_operation(control_.SendCommand(text, prompt));
-    }
-    if (command == L"GET_VARIABLE") {
-        require(2);
-        const std::wstring name = value(1);
-        return after_operation(
-            control_.GetVariable(name, result_variable(words[2], user_variables)));
-    }
-    if (command == L"SET_VARIABLE") {
-        require(2);
-        const std::wstring name = value(1);
-        const std::wstring new_value = value(2);
-        return after_operation(control_.SetVariable(name, new_value));
-    }
-    if (command == L"GET_HISTORY") {
-        require(1);
-        std::wstring& target = result_variable(words[1], user_variables);
-        const std::wstring match = parameters >= 2 ? value(2) : std::wstring();
-        return after_operation(control_.GetHistory(target, match));
-    }
-    if (command == L"GET_POSITION") {
-        require(3);
-        // "-" (any non-name) skips a coordinate; a name beyond the array is
-        // refused before the user is asked for a point.
-        std::wstring* targets[3] = {nullptr, nullptr, nullptr};
-        for (std::size_t i = 0; i < 3; ++i) {
-            int index = 0;
-            if (parse_variable_name(words[i + 1], index)) {
-                targets[i] = &result_variable(words[i + 1], user_variables);
+    struct Command {
+        const wchar_t* name;
+        std::size_t parameters; // at the least; fewer raise IndexOutOfRange
+        int32_t (*run)(const Call&);
+    };
+    static const Command kCommands[] = {
+        {L"EXIT", 0, [](const Call&) -> int32_t { return kLineExit; }},
+        {L"SLEEP", 1,
+         [](const Call& c) -> int32_t {
+             int32_t milliseconds = 0;
+             const Conversion conversion = to_long(c.value(1), milliseconds);
+             if (conversion != Conversion::ok) {
+                 raise_conversion(conversion);
+             }
+             if (milliseconds < 0) {
+                 raise_general(runtime_error::InvalidArgument);
+             }
+             c.self.control_.sleep(static_cast<uint32_t>(milliseconds));
+             return kLineDone;
+         }},
+        {L"ACTIVE", 0,
+         [](const Call& c) { return c.self.after_operation(c.self.control_.Active()); }},
+        {L"GET_PROMPT", 1,
+         [](const Call& c) {
+             return c.self.after_operation(c.self.control_.GetPrompt(c.target(1)));
+         }},
+        {L"WAIT_PROMPT", 0,
+         [](const Call& c) {
+             return c.self.after_operation(
+                 c.self.control_.WaitPrompt(c.value_or(1, kCommandPrompt)));
+         }},
+        {L"POST_COMMAND", 1,
+         [](const Call& c) {
+             return c.self.after_operation(c.self.control_.PostCommand(c.value(1)));
+         }},
+        {L"SEND_COMMAND", 1,
+         [](const Call& c) {
+             const std::wstring text = c.value(1);
+             const std::wstring prompt = c.value_or(2, kCommandPrompt);
+             return c.self.after_operation(c.self.control_.SendCommand(text, prompt));
+         }},
+        {L"GET_VARIABLE", 2,
+         [](const Call& c) {
+             const std::wstring name = c.value(1);
+             return c.self.after_operation(c.self.control_.GetVariable(name, c.target(2)));
+         }},
+        {L"SET_VARIABLE", 2,
+         [](const Call& c) {
+             const std::wstring name = c.value(1);
+             const std::wstring new_value = c.value(2);
+             return c.self.after_operation(c.self.control_.SetVariable(name, new_value));
+         }},
+        {L"GET_HISTORY", 1,
+         [](const Call& c) {
+             std::wstring& target = c.target(1);
+             const std::wstring match = c.value_or(2, std::wstring());
+             return c.self.after_operation(c.self.control_.GetHistory(target, match));
+         }},
+        {L"GET_POSITION", 3,
+         [](const Call& c) {
+             // "-" (any non-name) skips a coordinate; a name beyond the array
+             // is refused before the user is asked for a point.
+             std::wstring* targets[3] = {nullptr, nullptr, nullptr};
+             for (std::size_t i = 0; i < 3; ++i) {
+                 int index = 0;
+                 if (parse_variable_name(c.words[i + 1], index)) {
+                     targets[i] = &c.target(i + 1);
+                 }
+             }
+             double coordinates[3] = {0.0, 0.0, 0.0};
+             const int32_t result = c.self.after_operation(
+                 c.self.control_.GetPosition(coordinates[0], coordinates[1], coordinates[2]));
+             for (std::size_t i = 0; i < 3; ++i) {
+                 if (targets[i] != nullptr) {
+                     *targets[i] = format_number(coordinates[i]);
+                 }
+             }
+             return result;
+         }},
+        {L"SHOW_MESSAGE", 0,
+         [](const Call& c) { return c.self.show_message(c.words, c.variables); }},
+    };
+    for (const Command& command : kCommands) {
+        if (words[0] == command.name) {
+            if (words.size() - 1 < command.parameters) {
+                raise_general(runtime_error::IndexOutOfRange);
             }
+            return command.run(Call{*this, words, user_variables});
         }
-        double coordinates[3] = {0.0, 0.0, 0.0};
-        const int32_t result =
-            after_operation(control_.GetPosition(coordinates[0], coordinates[1], coordinates[2]));
-        for (std::size_t i = 0; i < 3; ++i) {
-            if (targets[i] != nullptr) {
-                *targets[i] = format_number(coordinates[i]);
-            }
-        }
-        return result;
-    }
-    if (command == L"SHOW_MESSAGE") {
-        return show_message(words, user_variables);
     }
     raise(acPrivateError::ScriptFailed, kCommandSource,
           L"未定義のスクリプトコマンドが指定されています。");
