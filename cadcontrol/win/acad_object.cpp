@@ -38,7 +38,7 @@ std::wstring own_version() {
 
 class AcadObject final : public DispatchObject<_Acad, &IID__Acad> {
 public:
-    AcadObject() : records_(thread_records()), session_(records_, window_system()) {}
+    AcadObject() : records_(thread_records().current()), session_(records_, window_system()) {}
 
     HRESULT STDMETHODCALLTYPE get_Title(BSTR* value) override {
         return guarded([&] { return to_bstr(L"Drafthand", value); });

@@ -31,10 +31,15 @@ public:
         *out = nullptr;
         return E_NOINTERFACE;
     }
-    // One static factory: its references keep the DLL loaded only through
-    // LockServer.
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    // One static factory; a client that holds it keeps the DLL loaded.
+    ULONG STDMETHODCALLTYPE AddRef() override {
+        module_add_ref();
+        return 2;
+    }
+    ULONG STDMETHODCALLTYPE Release() override {
+        module_release();
+        return 1;
+    }
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
         if (out == nullptr) {
             return E_POINTER;
@@ -113,9 +118,25 @@ using namespace drafthand::win;
 
 extern "C" {
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) {
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    switch (reason) {
+    case DLL_PROCESS_ATTACH:
         set_module_handle(instance);
+        try {
+            open_thread_records();
+        } catch (...) {
+            return FALSE;
+        }
+        break;
+    case DLL_THREAD_DETACH:
+        thread_records_ended();
+        break;
+    case DLL_PROCESS_DETACH:
+        // reserved is non-null when the process is ending, null for FreeLibrary.
+        close_thread_records(reserved != nullptr);
+        break;
+    default:
+        break;
     }
     return TRUE;
 }

@@ -40,7 +40,18 @@ struct ThreadRecords {
     ErrorRecord last_error;
 };
 
-// The calling thread's records (one copy per thread, created on first use).
-ThreadRecords& thread_records();
+// Where each client thread's records live: one copy per thread, created on
+// its first use and kept until the thread ends. The host owns the storage and
+// frees a thread's records when the thread ends; a C++ thread_local would
+// leave that to the runtime's thread-exit cleanup, which in a DLL may unload
+// the DLL from its own detach callback.
+class ThreadRecordStore {
+public:
+    // The calling thread's records.
+    virtual ThreadRecords& current() = 0;
+
+protected:
+    ~ThreadRecordStore() = default;
+};
 
 } // namespace drafthand
