@@ -36,40 +36,40 @@ constexpr UINT kAnswerTimeoutMs = 60000;
 // as callbacks delivered while the queue is read.
 void pump() {
     MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        DispatchMessageW(&message);
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::DispatchMessageW(&message);
     }
 }
 
 bool wait_until(const std::function<bool()>& condition, DWORD timeout_ms) {
-    const DWORD start = GetTickCount();
+    const DWORD start = ::GetTickCount();
     for (;;) {
         pump();
         if (condition()) {
             return true;
         }
-        if (GetTickCount() - start > timeout_ms) {
+        if (::GetTickCount() - start > timeout_ms) {
             return false;
         }
-        Sleep(50);
+        ::Sleep(50);
     }
 }
 
 std::wstring class_name(HWND window) {
     wchar_t name[32] = {};
-    GetClassNameW(window, name, 32);
+    ::GetClassNameW(window, name, 32);
     return name;
 }
 
 // True once the window's thread has handled a message: it exists and answers.
 bool answers(HWND window) {
     DWORD_PTR ignored = 0;
-    return window != nullptr &&
-           SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerTimeoutMs, &ignored) != 0;
+    return window != nullptr && ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL,
+                                                      kAnswerTimeoutMs, &ignored) != 0;
 }
 
 BOOL CALLBACK find_message_box(HWND window, LPARAM found) {
-    if (class_name(window) == L"#32770" && IsWindowVisible(window)) {
+    if (class_name(window) == L"#32770" && ::IsWindowVisible(window)) {
         *reinterpret_cast<HWND*>(found) = window;
         return FALSE;
     }
@@ -79,7 +79,7 @@ BOOL CALLBACK find_message_box(HWND window, LPARAM found) {
 BOOL CALLBACK collect_static_text(HWND child, LPARAM collected) {
     if (class_name(child) == L"Static") {
         wchar_t buffer[512] = {};
-        GetWindowTextW(child, buffer, 512);
+        ::GetWindowTextW(child, buffer, 512);
         *reinterpret_cast<std::wstring*>(collected) += buffer;
     }
     return TRUE;
@@ -95,13 +95,13 @@ public:
     bool find() {
         return wait_until(
             [this] {
-                window_ = FindWindowW(nullptr, L"tarn2");
+                window_ = ::FindWindowW(nullptr, L"tarn2");
                 return window_ != nullptr && control(kCommand5) != nullptr && answers(window_);
             },
             kStepTimeoutMs);
     }
 
-    HWND control(int id) const { return GetDlgItem(window_, id); }
+    HWND control(int id) const { return ::GetDlgItem(window_, id); }
     HWND window() const { return window_; }
 
     // Empty when the box could not be read: no value is made up.
@@ -110,8 +110,8 @@ public:
         DWORD_PTR copied = 0;
         const HWND box = control(id);
         if (box == nullptr ||
-            SendMessageTimeoutW(box, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(buffer), SMTO_NORMAL,
-                                kAnswerTimeoutMs, &copied) == 0) {
+            ::SendMessageTimeoutW(box, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(buffer),
+                                  SMTO_NORMAL, kAnswerTimeoutMs, &copied) == 0) {
             return std::nullopt;
         }
         return std::wstring(buffer, std::min<size_t>(copied, 255));
@@ -122,8 +122,8 @@ public:
         DWORD_PTR set = 0;
         const HWND box = control(id);
         if (box == nullptr ||
-            SendMessageTimeoutW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value), SMTO_NORMAL,
-                                kAnswerTimeoutMs, &set) == 0 ||
+            ::SendMessageTimeoutW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value), SMTO_NORMAL,
+                                  kAnswerTimeoutMs, &set) == 0 ||
             set != TRUE) {
             return false;
         }
@@ -136,10 +136,10 @@ public:
         DWORD_PTR selected = 0;
         const HWND tabs = control(kSSTab1);
         return tabs != nullptr &&
-               SendMessageTimeoutW(tabs, TCM_SETCURFOCUS, static_cast<WPARAM>(tab), 0, SMTO_NORMAL,
-                                   kAnswerTimeoutMs, &ignored) != 0 &&
-               SendMessageTimeoutW(tabs, TCM_GETCURSEL, 0, 0, SMTO_NORMAL, kAnswerTimeoutMs,
-                                   &selected) != 0 &&
+               ::SendMessageTimeoutW(tabs, TCM_SETCURFOCUS, static_cast<WPARAM>(tab), 0,
+                                     SMTO_NORMAL, kAnswerTimeoutMs, &ignored) != 0 &&
+               ::SendMessageTimeoutW(tabs, TCM_GETCURSEL, 0, 0, SMTO_NORMAL, kAnswerTimeoutMs,
+                                     &selected) != 0 &&
                selected == static_cast<DWORD_PTR>(tab);
     }
 
@@ -148,9 +148,9 @@ public:
     // that is once the pick or the draw has really ended.
     bool press(int id) {
         handled_before_ = handled_;
-        return SendMessageCallbackW(window_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                                    reinterpret_cast<LPARAM>(control(id)), count_handled,
-                                    reinterpret_cast<ULONG_PTR>(&handled_)) != 0;
+        return ::SendMessageCallbackW(window_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                                      reinterpret_cast<LPARAM>(control(id)), count_handled,
+                                      reinterpret_cast<ULONG_PTR>(&handled_)) != 0;
     }
 
     // Waits until the last press has been handled, or a message box of tarn2
@@ -168,13 +168,13 @@ public:
 
     std::wstring message_box_text() const {
         HWND box = nullptr;
-        const DWORD form_thread = GetWindowThreadProcessId(window_, nullptr);
-        EnumThreadWindows(form_thread, find_message_box, reinterpret_cast<LPARAM>(&box));
+        const DWORD form_thread = ::GetWindowThreadProcessId(window_, nullptr);
+        ::EnumThreadWindows(form_thread, find_message_box, reinterpret_cast<LPARAM>(&box));
         if (box == nullptr) {
             return {};
         }
         std::wstring text;
-        EnumChildWindows(box, collect_static_text, reinterpret_cast<LPARAM>(&text));
+        ::EnumChildWindows(box, collect_static_text, reinterpret_cast<LPARAM>(&text));
         return text.empty() ? L"(message box)" : text;
     }
 
@@ -191,16 +191,17 @@ void report(const wchar_t* step, bool ok, const std::wstring& detail = {}) {
     }
     // UTF-8 for the log, whatever the console's code page.
     const int size =
-        WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
+        ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<size_t>(size > 0 ? size : 1), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, bytes.data(), size, nullptr, nullptr);
+    ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, bytes.data(), size, nullptr, nullptr);
     std::printf("%s\n", bytes.c_str());
     std::fflush(stdout);
 }
 
 // The CAD program's main window answers (tarn2 connects to it on the first pick).
 bool find_cad() {
-    return wait_until([] { return answers(FindWindowW(L"CadsimMain", nullptr)); }, kStepTimeoutMs);
+    return wait_until([] { return answers(::FindWindowW(L"CadsimMain", nullptr)); },
+                      kStepTimeoutMs);
 }
 
 // tarn2 hands its commands over and returns; the CAD program may still be
@@ -212,15 +213,15 @@ bool cad_has_finished() {
     int idle_reads = 0;
     return wait_until(
         [&] {
-            const HWND text = FindWindowW(L"CadsimText", nullptr);
-            const HWND pane = FindWindowExW(text, nullptr, L"CadsimPane", nullptr);
-            const HWND line = FindWindowExW(pane, nullptr, L"CadsimCommandLine", nullptr);
+            const HWND text = ::FindWindowW(L"CadsimText", nullptr);
+            const HWND pane = ::FindWindowExW(text, nullptr, L"CadsimPane", nullptr);
+            const HWND line = ::FindWindowExW(pane, nullptr, L"CadsimCommandLine", nullptr);
             char buffer[64] = {};
             DWORD_PTR copied = 0;
-            const bool read =
-                line != nullptr && SendMessageTimeoutA(line, WM_GETTEXT, sizeof buffer,
-                                                       reinterpret_cast<LPARAM>(buffer),
-                                                       SMTO_NORMAL, kAnswerTimeoutMs, &copied) != 0;
+            const bool read = line != nullptr &&
+                              ::SendMessageTimeoutA(line, WM_GETTEXT, sizeof buffer,
+                                                    reinterpret_cast<LPARAM>(buffer), SMTO_NORMAL,
+                                                    kAnswerTimeoutMs, &copied) != 0;
             idle_reads = read && std::string(buffer) == idle ? idle_reads + 1 : 0;
             return idle_reads >= 10;
         },
@@ -299,21 +300,21 @@ bool set_boxes(Form& form, const wchar_t* step, int tab,
 // it (no window manager arranges them here).
 void arrange_for_photo(const Form& form) {
     RECT tarn2 = {};
-    if (!GetWindowRect(form.window(), &tarn2)) {
+    if (!::GetWindowRect(form.window(), &tarn2)) {
         return;
     }
     const int left = tarn2.right + 8;
     int top = 0;
     for (const wchar_t* name : {L"CadsimMain", L"CadsimText"}) {
-        const HWND window = FindWindowW(name, nullptr);
+        const HWND window = ::FindWindowW(name, nullptr);
         RECT rect = {};
-        if (window != nullptr && GetWindowRect(window, &rect)) {
-            SetWindowPos(window, nullptr, left, top, 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        if (window != nullptr && ::GetWindowRect(window, &rect)) {
+            ::SetWindowPos(window, nullptr, left, top, 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
             top += rect.bottom - rect.top + 8;
         }
     }
-    SetWindowPos(form.window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+    ::SetWindowPos(form.window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
 }
 
 } // namespace

@@ -72,7 +72,7 @@ public:
         LONG result = 0;
         const HRESULT hr = control_->GetHistory(history.put(), match_text.get(), &result);
         if (SUCCEEDED(hr) && result == -1) {
-            text.assign(history.get() ? history.get() : L"", SysStringLen(history.get()));
+            text.assign(history.get() ? history.get() : L"", ::SysStringLen(history.get()));
         }
         return failure_->result(L"GetHistory", hr, result);
     }
@@ -128,7 +128,7 @@ public:
         if (FAILED(acad_->get_ErrDescription(text.put())) || !text) {
             return std::wstring();
         }
-        return std::wstring(text.get(), SysStringLen(text.get()));
+        return std::wstring(text.get(), ::SysStringLen(text.get()));
     }
 
 private:
@@ -140,8 +140,8 @@ private:
 
 std::unique_ptr<Acad> DrafthandFactory::CreateAcad() {
     tarn::com_ptr<_Acad> acad;
-    if (FAILED(CoCreateInstance(CLSID_Acad, nullptr, CLSCTX_INPROC_SERVER, IID__Acad,
-                                acad.put_void()))) {
+    if (FAILED(::CoCreateInstance(CLSID_Acad, nullptr, CLSCTX_INPROC_SERVER, IID__Acad,
+                                  acad.put_void()))) {
         return nullptr;
     }
     return std::make_unique<EarlyAcad>(std::move(acad));

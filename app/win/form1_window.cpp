@@ -23,12 +23,12 @@ constexpr const wchar_t* kGothicFallbacks[] = {L"MS PGothic",      L"MS UI Gothi
 // The screen's device context, released when done.
 class ScreenDc {
 public:
-    ScreenDc() : dc_(GetDC(nullptr)) {}
+    ScreenDc() : dc_(::GetDC(nullptr)) {}
     ScreenDc(const ScreenDc&) = delete;
     ScreenDc& operator=(const ScreenDc&) = delete;
     ~ScreenDc() {
         if (dc_ != nullptr) {
-            ReleaseDC(nullptr, dc_);
+            ::ReleaseDC(nullptr, dc_);
         }
     }
     HDC get() const { return dc_; }
@@ -46,8 +46,8 @@ Dpi system_dpi() {
     ScreenDc screen;
     Dpi dpi;
     if (screen.get() != nullptr) {
-        dpi.x = GetDeviceCaps(screen.get(), LOGPIXELSX);
-        dpi.y = GetDeviceCaps(screen.get(), LOGPIXELSY);
+        dpi.x = ::GetDeviceCaps(screen.get(), LOGPIXELSX);
+        dpi.y = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
     }
     return dpi;
 }
@@ -63,18 +63,18 @@ bool font_installed(const wchar_t* face) {
     wanted.lfCharSet = DEFAULT_CHARSET;
     lstrcpynW(wanted.lfFaceName, face, LF_FACESIZE);
     bool found = false;
-    EnumFontFamiliesExW(screen.get(), &wanted, note_found, reinterpret_cast<LPARAM>(&found), 0);
+    ::EnumFontFamiliesExW(screen.get(), &wanted, note_found, reinterpret_cast<LPARAM>(&found), 0);
     return found;
 }
 
 HFONT make_font(const wchar_t* face, BYTE charset, int dpi_y) {
     LOGFONTW font = {};
-    font.lfHeight = -MulDiv(kFontPoints, dpi_y, 72);
+    font.lfHeight = -::MulDiv(kFontPoints, dpi_y, 72);
     font.lfWeight = FW_NORMAL;
     font.lfCharSet = charset;
     font.lfQuality = DEFAULT_QUALITY;
     lstrcpynW(font.lfFaceName, face, LF_FACESIZE);
-    return CreateFontIndirectW(&font);
+    return ::CreateFontIndirectW(&font);
 }
 
 HFONT make_gothic_font(int dpi_y) {
@@ -93,7 +93,7 @@ HFONT make_gothic_font(int dpi_y) {
 HFONT make_ui_font(int dpi_y) {
     NONCLIENTMETRICSW metrics = {};
     metrics.cbSize = sizeof metrics;
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+    if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
         return make_font(metrics.lfMessageFont.lfFaceName, DEFAULT_CHARSET, dpi_y);
     }
     return make_font(L"", SHIFTJIS_CHARSET, dpi_y);
@@ -142,31 +142,31 @@ bool Form1Window::create(HINSTANCE instance, int show_command) {
     window_class.cbSize = sizeof window_class;
     window_class.lpfnWndProc = tarn::window_proc<Form1Window, &Form1Window::handle>;
     window_class.hInstance = instance;
-    window_class.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
-    window_class.hIcon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512));     // IDI_APPLICATION
+    window_class.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
+    window_class.hIcon = ::LoadIconW(nullptr, MAKEINTRESOURCEW(32512));     // IDI_APPLICATION
     window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     window_class.lpszClassName = kClassName;
-    if (RegisterClassExW(&window_class) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    if (::RegisterClassExW(&window_class) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
         return false;
     }
 
     const Dpi dpi = system_dpi();
     RECT frame = {0, 0, twips_to_pixels(kFormWidthTwips, dpi.x),
                   twips_to_pixels(kFormHeightTwips, dpi.y)};
-    AdjustWindowRectEx(&frame, kFormStyle, FALSE, 0);
+    ::AdjustWindowRectEx(&frame, kFormStyle, FALSE, 0);
     // Captioned only once loaded: other programs find the window by its
     // caption, and must not find it half filled.
-    CreateWindowExW(0, kClassName, L"", kFormStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                    frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance,
-                    this);
+    ::CreateWindowExW(0, kClassName, L"", kFormStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                      frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                      instance, this);
     if (!hwnd_) {
         return false;
     }
     messages_.set_owner(hwnd_.get());
     form_.Form_Load();
-    SetWindowTextW(hwnd_.get(), kFormCaption);
-    ShowWindow(hwnd_.get(), show_command);
-    UpdateWindow(hwnd_.get());
+    ::SetWindowTextW(hwnd_.get(), kFormCaption);
+    ::ShowWindow(hwnd_.get(), show_command);
+    ::UpdateWindow(hwnd_.get());
     return true;
 }
 
@@ -177,7 +177,7 @@ LRESULT Form1Window::handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
         break;
     case WM_NCDESTROY:
         hwnd_.release(); // being destroyed already
-        return DefWindowProcW(hwnd, message, wparam, lparam);
+        return ::DefWindowProcW(hwnd, message, wparam, lparam);
     default:
         break;
     }
@@ -202,10 +202,10 @@ LRESULT Form1Window::handle(UINT message, WPARAM wparam, LPARAM lparam) {
         on_close();
         return 0;
     case WM_DESTROY:
-        PostQuitMessage(0);
+        ::PostQuitMessage(0);
         return 0;
     default:
-        return DefWindowProcW(hwnd_.get(), message, wparam, lparam);
+        return ::DefWindowProcW(hwnd_.get(), message, wparam, lparam);
     }
 }
 
@@ -214,13 +214,13 @@ bool Form1Window::on_create() {
     ui_font_.reset(make_ui_font(dpi.y));
     gothic_font_.reset(make_gothic_font(dpi.y));
     const HINSTANCE instance =
-        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_.get(), GWLP_HINSTANCE));
+        reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(hwnd_.get(), GWLP_HINSTANCE));
     std::vector<HWND> frames_and_tabs;
     for (const ControlSpec& spec : form1_controls()) {
         const ChildWindow kind = child_window(spec);
         const DWORD visible = spec.tab == kAllTabs || spec.tab == 0 ? WS_VISIBLE : 0;
         // Owned by the form: destroyed with it.
-        HWND control = CreateWindowExW(
+        HWND control = ::CreateWindowExW(
             kind.ex_style, kind.window_class, spec.text, kind.style | visible,
             twips_to_pixels(spec.rect.left, dpi.x), twips_to_pixels(spec.rect.top, dpi.y),
             twips_to_pixels(spec.rect.width, dpi.x), twips_to_pixels(spec.rect.height, dpi.y),
@@ -229,7 +229,7 @@ bool Form1Window::on_create() {
             return false;
         }
         HGDIOBJ font = spec.ms_p_gothic ? gothic_font_.get() : ui_font_.get();
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (spec.kind == ControlKind::frame || spec.kind == ControlKind::tab_strip) {
             frames_and_tabs.push_back(control);
         }
@@ -238,24 +238,25 @@ bool Form1Window::on_create() {
         TCITEMW tab_item = {};
         tab_item.mask = TCIF_TEXT;
         tab_item.pszText = const_cast<LPWSTR>(tab_caption(tab));
-        SendMessageW(item(kSSTab1), TCM_INSERTITEMW, tab, reinterpret_cast<LPARAM>(&tab_item));
+        ::SendMessageW(item(kSSTab1), TCM_INSERTITEMW, tab, reinterpret_cast<LPARAM>(&tab_item));
     }
     RECT strip = {};
     RECT first_tab = {};
-    GetClientRect(item(kSSTab1), &strip);
-    SendMessageW(item(kSSTab1), TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first_tab));
-    SendMessageW(item(kSSTab1), TCM_SETPADDING, 0, MAKELPARAM(2, 3));
-    SendMessageW(
+    ::GetClientRect(item(kSSTab1), &strip);
+    ::SendMessageW(item(kSSTab1), TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first_tab));
+    ::SendMessageW(item(kSSTab1), TCM_SETPADDING, 0, MAKELPARAM(2, 3));
+    ::SendMessageW(
         item(kSSTab1), TCM_SETITEMSIZE, 0,
         MAKELPARAM((strip.right - strip.left - 4) / kTabCount, first_tab.bottom - first_tab.top));
     // The frames and the tab strip lie beneath the controls drawn on them;
     // the tab strip at the very bottom.
     for (auto it = frames_and_tabs.rbegin(); it != frames_and_tabs.rend(); ++it) {
-        SetWindowPos(*it, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        ::SetWindowPos(*it, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
-    SetWindowPos(item(kSSTab1), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    SendMessageW(item(kOption1), BM_SETCHECK, BST_CHECKED, 0);
-    SendMessageW(item(kOption3), BM_SETCHECK, BST_CHECKED, 0);
+    ::SetWindowPos(item(kSSTab1), HWND_BOTTOM, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ::SendMessageW(item(kOption1), BM_SETCHECK, BST_CHECKED, 0);
+    ::SendMessageW(item(kOption3), BM_SETCHECK, BST_CHECKED, 0);
     return true;
 }
 
@@ -292,14 +293,14 @@ void Form1Window::on_tab_changed() {
 
 void Form1Window::on_close() {
     if (form_.request_close()) {
-        DestroyWindow(hwnd_.get());
+        ::DestroyWindow(hwnd_.get());
     }
 }
 
 void Form1Window::close_if_pending() {
     // A close asked for during a pick or a draw happens once it has unwound.
     if (form_.close_pending() && !form_.busy() && hwnd_) {
-        DestroyWindow(hwnd_.get());
+        ::DestroyWindow(hwnd_.get());
     }
 }
 
@@ -307,51 +308,51 @@ void Form1Window::show_tab_controls() {
     const int selected = tab();
     for (const ControlSpec& spec : form1_controls()) {
         if (spec.tab != kAllTabs) {
-            ShowWindow(item(spec.id), spec.tab == selected ? SW_SHOW : SW_HIDE);
+            ::ShowWindow(item(spec.id), spec.tab == selected ? SW_SHOW : SW_HIDE);
         }
     }
 }
 
 HWND Form1Window::item(ControlId id) const {
     // Owned by the form.
-    return GetDlgItem(hwnd_.get(), id);
+    return ::GetDlgItem(hwnd_.get(), id);
 }
 
 std::wstring Form1Window::text(ControlId id) const {
     const HWND control = item(id);
-    const int length = GetWindowTextLengthW(control);
+    const int length = ::GetWindowTextLengthW(control);
     if (length <= 0) {
         return std::wstring();
     }
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const int copied = GetWindowTextW(control, &text[0], length + 1);
+    const int copied = ::GetWindowTextW(control, &text[0], length + 1);
     text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
     return text;
 }
 
 void Form1Window::set_text(ControlId id, const std::wstring& text) {
-    SetWindowTextW(item(id), text.c_str());
+    ::SetWindowTextW(item(id), text.c_str());
 }
 
 bool Form1Window::enabled(ControlId id) const {
-    return IsWindowEnabled(item(id)) != FALSE;
+    return ::IsWindowEnabled(item(id)) != FALSE;
 }
 
 void Form1Window::set_enabled(ControlId id, bool enabled) {
-    EnableWindow(item(id), enabled ? TRUE : FALSE);
+    ::EnableWindow(item(id), enabled ? TRUE : FALSE);
 }
 
 bool Form1Window::checked(ControlId id) const {
-    return SendMessageW(item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return ::SendMessageW(item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 int Form1Window::tab() const {
-    return static_cast<int>(SendMessageW(item(kSSTab1), TCM_GETCURSEL, 0, 0));
+    return static_cast<int>(::SendMessageW(item(kSSTab1), TCM_GETCURSEL, 0, 0));
 }
 
 std::int32_t Form1Window::SetTopMost(std::int16_t flag) {
-    return SetWindowPos(hwnd_.get(), flag != 0 ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                        SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+    return ::SetWindowPos(hwnd_.get(), flag != 0 ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                          SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
 }
 
 } // namespace tarn::app::win

@@ -10,12 +10,12 @@ namespace {
 // COM for the Drafthand objects, apartment-threaded: they run on this thread.
 class ComApartment {
 public:
-    ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ComApartment() : result_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
     ~ComApartment() {
         if (SUCCEEDED(result_)) {
-            CoUninitialize();
+            ::CoUninitialize();
         }
     }
 
@@ -27,10 +27,10 @@ private:
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
     // Twips become pixels at the real system DPI, not a scaled 96.
-    SetProcessDPIAware();
+    ::SetProcessDPIAware();
     ComApartment apartment;
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
+    ::InitCommonControlsEx(&controls);
 
     // Destroyed before the apartment ends: it holds the Drafthand objects.
     tarn::app::win::Form1Window form;
@@ -38,10 +38,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
         return 1;
     }
     MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (!form.hwnd() || !IsDialogMessageW(form.hwnd(), &message)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (!form.hwnd() || !::IsDialogMessageW(form.hwnd(), &message)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
         }
     }
     return static_cast<int>(message.wParam);

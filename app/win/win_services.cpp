@@ -14,7 +14,7 @@ namespace tarn::app::win {
 
 LocaleNumberText::LocaleNumberText() {
     wchar_t separator[8] = {};
-    if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8) > 0 &&
+    if (::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8) > 0 &&
         separator[0] != L'\0') {
         decimal_point_ = separator[0];
     }
@@ -22,7 +22,8 @@ LocaleNumberText::LocaleNumberText() {
 
 std::optional<double> LocaleNumberText::parse(const std::wstring& text) const {
     double value = 0.0;
-    if (FAILED(VarR8FromStr(const_cast<OLECHAR*>(text.c_str()), LOCALE_USER_DEFAULT, 0, &value)) ||
+    if (FAILED(
+            ::VarR8FromStr(const_cast<OLECHAR*>(text.c_str()), LOCALE_USER_DEFAULT, 0, &value)) ||
         !std::isfinite(value)) {
         return std::nullopt;
     }
@@ -35,19 +36,19 @@ std::wstring LocaleNumberText::format(double value) const {
 
 void MessageBoxSink::show(const std::wstring& text, std::uint32_t style) {
     // The title is the comment of the version information, which is empty.
-    MessageBoxW(owner_, text.c_str(), L"", style);
+    ::MessageBoxW(owner_, text.c_str(), L"", style);
 }
 
 void PeekMessagePump::pump_pending_messages() {
     MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
             // The program's own loop must still see it.
-            PostQuitMessage(static_cast<int>(message.wParam));
+            ::PostQuitMessage(static_cast<int>(message.wParam));
             break;
         }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
     }
 }
 
@@ -88,7 +89,7 @@ public:
 private:
     bool fill() {
         DWORD read = 0;
-        if (!ReadFile(file_.get(), buffer_, sizeof buffer_, &read, nullptr) || read == 0) {
+        if (!::ReadFile(file_.get(), buffer_, sizeof buffer_, &read, nullptr) || read == 0) {
             return false;
         }
         next_ = 0;
@@ -106,13 +107,13 @@ private:
 } // namespace
 
 void ScriptFileInCurrentDirectory::remove() {
-    DeleteFileW(kScriptName);
+    ::DeleteFileW(kScriptName);
 }
 
 std::unique_ptr<LineReader> ScriptFileInCurrentDirectory::open() {
     tarn::unique_handle file =
-        tarn::adopt_file(CreateFileW(kScriptName, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        tarn::adopt_file(::CreateFileW(kScriptName, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return nullptr;
     }
@@ -142,7 +143,7 @@ template <typename Function> Function as(FARPROC procedure) {
 CurveResult Auto_tarn5::call(const CurveCall& call) {
     CurveResult result;
     if (!module_) {
-        module_.reset(LoadLibraryW(L"auto_tarn5.dll"));
+        module_.reset(::LoadLibraryW(L"auto_tarn5.dll"));
         if (!module_) {
             result.load = CurveLoad::library_missing;
             return result;
@@ -153,7 +154,7 @@ CurveResult Auto_tarn5::call(const CurveCall& call) {
         return result;
     }
     const std::string name = "tarn" + std::to_string(call.number);
-    const FARPROC procedure = GetProcAddress(module_.get(), name.c_str());
+    const FARPROC procedure = ::GetProcAddress(module_.get(), name.c_str());
     if (procedure == nullptr) {
         result.load = CurveLoad::export_missing;
         return result;

@@ -52,8 +52,8 @@ bool wait_until(const std::function<bool()>& done, int milliseconds = 120000) {
 std::wstring window_text(HWND window) {
     wchar_t buffer[1024] = {};
     DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer),
-                             SMTO_ABORTIFHUNG, kMessageTimeOut, &copied)) {
+    if (!::SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer),
+                               SMTO_ABORTIFHUNG, kMessageTimeOut, &copied)) {
         return L"<no answer>";
     }
     return std::wstring(buffer, copied);
@@ -61,7 +61,7 @@ std::wstring window_text(HWND window) {
 
 std::wstring class_of(HWND window) {
     wchar_t name[256] = {};
-    GetClassNameW(window, name, 256);
+    ::GetClassNameW(window, name, 256);
     return name;
 }
 
@@ -73,8 +73,8 @@ struct Found {
 BOOL CALLBACK find_message_box(HWND window, LPARAM data) {
     auto* found = reinterpret_cast<Found*>(data);
     DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process == found->process && IsWindowVisible(window) && class_of(window) == L"#32770") {
+    ::GetWindowThreadProcessId(window, &process);
+    if (process == found->process && ::IsWindowVisible(window) && class_of(window) == L"#32770") {
         found->box = window;
         return FALSE;
     }
@@ -95,7 +95,7 @@ protected:
         folder_ =
             std::wstring(temp) + L"tarn2_window_test_" + std::to_wstring(GetCurrentProcessId());
         CreateDirectoryW(folder_.c_str(), nullptr);
-        DeleteFileW((folder_ + L"\\auto_temp.txt").c_str());
+        ::DeleteFileW((folder_ + L"\\auto_temp.txt").c_str());
 
         std::wstring command = L"\"" + directory_of_this_program() + L"tarn2.exe\"";
         tarn::started_process started = tarn::start_process(command, folder_.c_str());
@@ -104,8 +104,8 @@ protected:
         process_id_ = started.id;
         WaitForInputIdle(process_.get(), 120000);
         ASSERT_TRUE(wait_until([this] {
-            form_ = FindWindowW(nullptr, L"tarn2");
-            return form_ != nullptr && IsWindowVisible(form_);
+            form_ = ::FindWindowW(nullptr, L"tarn2");
+            return form_ != nullptr && ::IsWindowVisible(form_);
         })) << "no window captioned tarn2";
     }
 
@@ -114,36 +114,36 @@ protected:
             if (HWND box = message_box(0)) {
                 answer(box);
             }
-            PostMessageW(form_, WM_CLOSE, 0, 0);
+            ::PostMessageW(form_, WM_CLOSE, 0, 0);
             if (WaitForSingleObject(process_.get(), 120000) != WAIT_OBJECT_0) {
                 TerminateProcess(process_.get(), 1);
                 ADD_FAILURE() << "tarn2 did not close";
             }
         }
-        DeleteFileW((folder_ + L"\\auto_temp.txt").c_str());
-        DeleteFileW((folder_ + L"\\auto_temp2.txt").c_str());
+        ::DeleteFileW((folder_ + L"\\auto_temp.txt").c_str());
+        ::DeleteFileW((folder_ + L"\\auto_temp2.txt").c_str());
         RemoveDirectoryW(folder_.c_str());
     }
 
     // Not owned: the form's controls.
-    HWND control(ControlId id) const { return GetDlgItem(form_, id); }
+    HWND control(ControlId id) const { return ::GetDlgItem(form_, id); }
     std::wstring text(ControlId id) const { return window_text(control(id)); }
     void set_text(ControlId id, const std::wstring& value) {
         DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()),
-                            SMTO_ABORTIFHUNG, kMessageTimeOut, &ignored);
+        ::SendMessageTimeoutW(control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()),
+                              SMTO_ABORTIFHUNG, kMessageTimeOut, &ignored);
     }
     // Posted: the press may show a message box and wait for an answer.
     void press(ControlId id) {
-        PostMessageW(form_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(control(id)));
+        ::PostMessageW(form_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(control(id)));
     }
     void select_tab(int tab) {
         // Moving the focus of a tab strip without buttons selects the tab and
         // notifies the form, as a click does.
         DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(control(kSSTab1), TCM_SETCURFOCUS, tab, 0, SMTO_ABORTIFHUNG,
-                            kMessageTimeOut, &ignored);
+        ::SendMessageTimeoutW(control(kSSTab1), TCM_SETCURFOCUS, tab, 0, SMTO_ABORTIFHUNG,
+                              kMessageTimeOut, &ignored);
     }
     // Not owned: tarn2's message box, if one shows within the time.
     HWND message_box(int milliseconds = 120000) const {
@@ -170,7 +170,7 @@ protected:
     }
     static std::wstring message_text_once(HWND box) {
         std::vector<HWND> children;
-        EnumChildWindows(box, collect_children, reinterpret_cast<LPARAM>(&children));
+        ::EnumChildWindows(box, collect_children, reinterpret_cast<LPARAM>(&children));
         for (HWND child : children) {
             if (class_of(child) == L"Static") {
                 const std::wstring words = window_text(child);
@@ -182,8 +182,8 @@ protected:
         return L"";
     }
     void answer(HWND box) {
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
-        EXPECT_TRUE(wait_until([box] { return !IsWindow(box); }));
+        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(wait_until([box] { return !::IsWindow(box); }));
     }
     void fill_points() {
         set_text(kX0, L"10");
@@ -195,7 +195,7 @@ protected:
     }
     bool buttons_enabled() const {
         for (ControlId id : {kCommand1, kCommand2, kCommand3, kCommand4, kCommand5}) {
-            if (!IsWindowEnabled(control(id))) {
+            if (!::IsWindowEnabled(control(id))) {
                 return false;
             }
         }
@@ -215,12 +215,12 @@ protected:
 TEST_F(Tarn2Window, StartsOnTopWithEveryControlAndItsDefaults) {
     EXPECT_NE(GetWindowLongW(form_, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
 
-    HDC screen = GetDC(nullptr);
-    const int dpi_x = GetDeviceCaps(screen, LOGPIXELSX);
-    const int dpi_y = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    HDC screen = ::GetDC(nullptr);
+    const int dpi_x = ::GetDeviceCaps(screen, LOGPIXELSX);
+    const int dpi_y = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
     RECT client = {};
-    GetClientRect(form_, &client);
+    ::GetClientRect(form_, &client);
     EXPECT_EQ(client.right, twips_to_pixels(kFormWidthTwips, dpi_x));
     EXPECT_EQ(client.bottom, twips_to_pixels(kFormHeightTwips, dpi_y));
 
@@ -237,11 +237,11 @@ TEST_F(Tarn2Window, StartsOnTopWithEveryControlAndItsDefaults) {
         }
         EXPECT_EQ(_wcsicmp(class_of(window).c_str(), expected_class), 0) << spec.name;
         RECT place = {};
-        GetWindowRect(window, &place);
+        ::GetWindowRect(window, &place);
         MapWindowPoints(nullptr, form_, reinterpret_cast<POINT*>(&place), 2);
         EXPECT_EQ(place.left, twips_to_pixels(spec.rect.left, dpi_x)) << spec.name;
         EXPECT_EQ(place.top, twips_to_pixels(spec.rect.top, dpi_y)) << spec.name;
-        EXPECT_EQ(IsWindowVisible(window) != FALSE, spec.tab == kAllTabs || spec.tab == 0)
+        EXPECT_EQ(::IsWindowVisible(window) != FALSE, spec.tab == kAllTabs || spec.tab == 0)
             << spec.name;
         if (spec.kind != ControlKind::text_box && spec.kind != ControlKind::tab_strip) {
             EXPECT_EQ(text(spec.id), spec.text) << spec.name;
@@ -255,22 +255,22 @@ TEST_F(Tarn2Window, StartsOnTopWithEveryControlAndItsDefaults) {
     EXPECT_EQ(text(kKeta), L"7");
     EXPECT_EQ(text(kW), L"3");
     EXPECT_EQ(text(kLC), L"100");
-    EXPECT_EQ(SendMessageW(control(kOption1), BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_EQ(SendMessageW(control(kOption2), BM_GETCHECK, 0, 0), BST_UNCHECKED);
-    EXPECT_EQ(SendMessageW(control(kOption3), BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_EQ(SendMessageW(control(kSSTab1), TCM_GETITEMCOUNT, 0, 0), kTabCount);
-    EXPECT_EQ(SendMessageW(control(kSSTab1), TCM_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(::SendMessageW(control(kOption1), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(::SendMessageW(control(kOption2), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(::SendMessageW(control(kOption3), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(::SendMessageW(control(kSSTab1), TCM_GETITEMCOUNT, 0, 0), kTabCount);
+    EXPECT_EQ(::SendMessageW(control(kSSTab1), TCM_GETCURSEL, 0, 0), 0);
 }
 
 TEST_F(Tarn2Window, TabsShowTheirControlsAndSetTheSecondPickCaption) {
     const wchar_t* captions[] = {L"線上点", L"KE", L"KE", L"線上点", L"KE", L"KE", L"接線方向端点"};
     for (int tab : {1, 2, 3, 4, 5, 6, 0}) {
         select_tab(tab);
-        ASSERT_EQ(SendMessageW(control(kSSTab1), TCM_GETCURSEL, 0, 0), tab);
+        ASSERT_EQ(::SendMessageW(control(kSSTab1), TCM_GETCURSEL, 0, 0), tab);
         EXPECT_TRUE(wait_until([&] { return text(kCommand2) == captions[tab]; }))
             << "tab " << tab << ": " << testing::PrintToString(text(kCommand2));
         for (const ControlSpec& spec : form1_controls()) {
-            EXPECT_EQ(IsWindowVisible(control(spec.id)) != FALSE,
+            EXPECT_EQ(::IsWindowVisible(control(spec.id)) != FALSE,
                       spec.tab == kAllTabs || spec.tab == tab)
                 << spec.name << " on tab " << tab;
         }
@@ -284,12 +284,12 @@ TEST_F(Tarn2Window, CurveLengthTabFillsLWithTheLibrarysLength) {
     press(kCommand5);
     ASSERT_TRUE(wait_until([this] { return text(kL) != L"0"; })) << "L stays 0";
 
-    tarn::unique_hmodule library(LoadLibraryW(L"auto_tarn5.dll"));
+    tarn::unique_hmodule library(::LoadLibraryW(L"auto_tarn5.dll"));
     ASSERT_TRUE(library);
     using Tarn4 =
         double(TARN_CALL*)(double, double, double, double, double, double, double, double);
     const auto tarn4 =
-        reinterpret_cast<Tarn4>(reinterpret_cast<void*>(GetProcAddress(library.get(), "tarn4")));
+        reinterpret_cast<Tarn4>(reinterpret_cast<void*>(::GetProcAddress(library.get(), "tarn4")));
     ASSERT_NE(tarn4, nullptr);
     EXPECT_EQ(text(kL), format_number(tarn4(10, 20, 60.5, 25, 30, 0, 40, 0)));
     EXPECT_EQ(text(kA), L"40");
@@ -318,14 +318,14 @@ TEST_F(Tarn2Window, DrawAndPickWithoutCadSayWhy) {
     // registered; ask COM the same way tarn2 does.
     const CLSID acad = {
         0xA6338E26, 0xBC5F, 0x4093, {0xA0, 0x5B, 0x7B, 0xA4, 0x70, 0xE7, 0x71, 0xD1}};
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     bool registered = false;
     {
         tarn::com_ptr<IDispatch> object;
-        registered = SUCCEEDED(CoCreateInstance(acad, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                                                object.put_void()));
+        registered = SUCCEEDED(::CoCreateInstance(acad, nullptr, CLSCTX_INPROC_SERVER,
+                                                  IID_IDispatch, object.put_void()));
     }
-    CoUninitialize();
+    ::CoUninitialize();
     const std::wstring expected = registered ? kMsgNoAcad : kMsgNoComponent;
 
     fill_points();
@@ -351,7 +351,7 @@ TEST_F(Tarn2Window, DrawAndPickWithoutCadSayWhy) {
 }
 
 TEST_F(Tarn2Window, ClosingEndsTheProgram) {
-    PostMessageW(form_, WM_CLOSE, 0, 0);
+    ::PostMessageW(form_, WM_CLOSE, 0, 0);
     ASSERT_EQ(WaitForSingleObject(process_.get(), 120000), WAIT_OBJECT_0);
     DWORD code = 1;
     GetExitCodeProcess(process_.get(), &code);
@@ -372,9 +372,9 @@ struct Drawing {
 };
 
 std::string read_file(const std::wstring& path) {
-    tarn::unique_handle file(CreateFileW(path.c_str(), GENERIC_READ,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                         nullptr, OPEN_EXISTING, 0, nullptr));
+    tarn::unique_handle file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, 0, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) {
         file.release(); // not a handle
         return std::string();
@@ -382,7 +382,7 @@ std::string read_file(const std::wstring& path) {
     std::string bytes;
     char buffer[65536];
     DWORD read = 0;
-    while (ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
+    while (::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
         bytes.append(buffer, read);
     }
     return bytes;
@@ -478,7 +478,7 @@ protected:
             WaitForSingleObject(cad.get(), 10000);
         }
         for (const wchar_t* name : {L"drawing", L"full", L"healthy"}) {
-            DeleteFileW(dxf(name).c_str());
+            ::DeleteFileW(dxf(name).c_str());
         }
         Tarn2Window::TearDown(); // removes the folder
     }
@@ -500,7 +500,7 @@ protected:
         cads_.push_back(std::move(started.process));
         const std::wstring caption =
             (product == L"full" ? L"AutoCAD" : L"AutoCAD LT") + std::wstring(L" - [Drawing1.dwg]");
-        ASSERT_TRUE(wait_until([&caption] { return FindWindowW(nullptr, caption.c_str()); }))
+        ASSERT_TRUE(wait_until([&caption] { return ::FindWindowW(nullptr, caption.c_str()); }))
             << "cadsim shows no main window";
         ASSERT_TRUE(wait_until([&] { return !read_file(dxf(drawing)).empty(); }));
     }
@@ -510,13 +510,13 @@ protected:
     // short wait for the buttons to grey out raced a slow machine.
     void draw() {
         const int handled_before = g_presses_handled;
-        ASSERT_TRUE(SendMessageCallbackW(form_, WM_COMMAND, MAKEWPARAM(kCommand5, BN_CLICKED),
-                                         reinterpret_cast<LPARAM>(control(kCommand5)),
-                                         count_handled, 0));
+        ASSERT_TRUE(::SendMessageCallbackW(form_, WM_COMMAND, MAKEWPARAM(kCommand5, BN_CLICKED),
+                                           reinterpret_cast<LPARAM>(control(kCommand5)),
+                                           count_handled, 0));
         ASSERT_TRUE(wait_until([&] {
             MSG message; // the callback is delivered while this thread reads messages
-            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                DispatchMessageW(&message);
+            while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                ::DispatchMessageW(&message);
             }
             return g_presses_handled > handled_before || message_box(0) != nullptr;
         }));
@@ -608,7 +608,7 @@ TEST_F(Tarn2WithCad, CentreLineLandsInAutoCadLt) {
 
     // The draw brought the CAD program to the front; tarn2 stays above it.
     EXPECT_NE(GetWindowLongW(form_, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
-    const HWND cad = FindWindowW(nullptr, L"AutoCAD LT - [Drawing1.dwg]");
+    const HWND cad = ::FindWindowW(nullptr, L"AutoCAD LT - [Drawing1.dwg]");
     ASSERT_NE(cad, nullptr);
     bool form_first = false;
     for (HWND window = GetTopWindow(nullptr); window != nullptr;
@@ -631,8 +631,8 @@ TEST_F(Tarn2WithCad, FullProductTakesParallelLineNormalAndNothingFromTheLengthTa
     set_text(kY2, L"0");
     set_text(kA, L"100");
     set_text(kPitch, L"2");
-    SendMessageW(control(kOption2), BM_CLICK, 0, 0); // millimetres
-    ASSERT_EQ(SendMessageW(control(kOption2), BM_GETCHECK, 0, 0), BST_CHECKED);
+    ::SendMessageW(control(kOption2), BM_CLICK, 0, 0); // millimetres
+    ASSERT_EQ(::SendMessageW(control(kOption2), BM_GETCHECK, 0, 0), BST_CHECKED);
 
     select_tab(kTabCurveLength);
     draw();
@@ -640,7 +640,7 @@ TEST_F(Tarn2WithCad, FullProductTakesParallelLineNormalAndNothingFromTheLengthTa
     EXPECT_FALSE(script_written());
 
     select_tab(kTabParallel);
-    SendMessageW(control(kOption4), BM_CLICK, 0, 0); // higher-order widening
+    ::SendMessageW(control(kOption4), BM_CLICK, 0, 0); // higher-order widening
     set_text(kW, L"3.5");
     set_text(kDw, L"-0.5");
     draw();
@@ -678,7 +678,7 @@ TEST_F(Tarn2WithCad, PressesDuringAPickAreRefusedAndClosingEndsTheWait) {
     answer(box);
     EXPECT_FALSE(script_written()) << "a draw ran inside the pick";
 
-    PostMessageW(form_, WM_CLOSE, 0, 0);
+    ::PostMessageW(form_, WM_CLOSE, 0, 0);
     ASSERT_EQ(WaitForSingleObject(process_.get(), 120000), WAIT_OBJECT_0)
         << "tarn2 did not close during a pick";
     DWORD code = 1;
@@ -691,10 +691,10 @@ TEST_F(Tarn2WithCad, EscAtThePointPromptIsACancelledPick) {
     start_cad(L"lt", L""); // nobody answers the point prompt
     fill_points();
     press(kCommand1);
-    const HWND cad = FindWindowW(nullptr, L"AutoCAD LT - [Drawing1.dwg]");
+    const HWND cad = ::FindWindowW(nullptr, L"AutoCAD LT - [Drawing1.dwg]");
     std::vector<HWND> windows;
-    EnumChildWindows(FindWindowW(nullptr, L"AutoCAD LT ﾃｷｽﾄ"), collect_children,
-                     reinterpret_cast<LPARAM>(&windows));
+    ::EnumChildWindows(::FindWindowW(nullptr, L"AutoCAD LT ﾃｷｽﾄ"), collect_children,
+                       reinterpret_cast<LPARAM>(&windows));
     HWND command_line = nullptr;
     for (HWND window : windows) {
         if (class_of(window) == L"CadsimCommandLine") {
@@ -707,8 +707,8 @@ TEST_F(Tarn2WithCad, EscAtThePointPromptIsACancelledPick) {
     char escape[] = "\x03";
     COPYDATASTRUCT data = {1, sizeof escape, escape};
     DWORD_PTR taken = 0;
-    ASSERT_TRUE(SendMessageTimeoutW(cad, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
-                                    SMTO_ABORTIFHUNG, kMessageTimeOut, &taken));
+    ASSERT_TRUE(::SendMessageTimeoutW(cad, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                                      SMTO_ABORTIFHUNG, kMessageTimeOut, &taken));
     const HWND box = message_box();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(message_text(box), kMsgCancelled);
@@ -756,7 +756,7 @@ constexpr int kMarginMs = 10000;
 
 BOOL CALLBACK find_command_line(HWND window, LPARAM data) {
     wchar_t caption[32] = {};
-    GetWindowTextW(window, caption, 32);
+    ::GetWindowTextW(window, caption, 32);
     if (std::wstring(caption) == L"Headlands") {
         *reinterpret_cast<HWND*>(data) = window;
         return FALSE;
@@ -767,8 +767,8 @@ BOOL CALLBACK find_command_line(HWND window, LPARAM data) {
 // What the stand-in's command line shows.
 std::wstring cad_prompt() {
     HWND command = nullptr;
-    if (HWND text = FindWindowW(nullptr, L"AutoCAD LT ﾃｷｽﾄ")) {
-        EnumChildWindows(text, find_command_line, reinterpret_cast<LPARAM>(&command));
+    if (HWND text = ::FindWindowW(nullptr, L"AutoCAD LT ﾃｷｽﾄ")) {
+        ::EnumChildWindows(text, find_command_line, reinterpret_cast<LPARAM>(&command));
     }
     return command != nullptr ? window_text(command) : L"";
 }

@@ -42,20 +42,20 @@ protected:
     void SetUp() override {
         wchar_t temp[MAX_PATH] = {};
         GetTempPathW(MAX_PATH, temp);
-        GetCurrentDirectoryW(MAX_PATH, previous_);
+        ::GetCurrentDirectoryW(MAX_PATH, previous_);
         folder_ =
             std::wstring(temp) + L"tarn2_script_test_" + std::to_wstring(GetCurrentProcessId());
         CreateDirectoryW(folder_.c_str(), nullptr);
-        SetCurrentDirectoryW(folder_.c_str());
+        ::SetCurrentDirectoryW(folder_.c_str());
     }
     void TearDown() override {
-        DeleteFileW(L"auto_temp.txt");
-        SetCurrentDirectoryW(previous_);
+        ::DeleteFileW(L"auto_temp.txt");
+        ::SetCurrentDirectoryW(previous_);
         RemoveDirectoryW(folder_.c_str());
     }
     static void write(const std::string& bytes) {
-        tarn::unique_handle file(CreateFileW(L"auto_temp.txt", GENERIC_WRITE, 0, nullptr,
-                                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        tarn::unique_handle file(::CreateFileW(L"auto_temp.txt", GENERIC_WRITE, 0, nullptr,
+                                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_NE(file.get(), INVALID_HANDLE_VALUE);
         DWORD written = 0;
         WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -127,7 +127,7 @@ TEST_F(ScriptFileTest, LibraryIsBoundByNameAndCalledWithItsArguments) {
     centre.args.insert(centre.args.end(), {40, 0.5, 0});
     EXPECT_EQ(library.call(centre).code, TARN_OK);
     EXPECT_GT(lines().size(), 100u);
-    DeleteFileW(L"auto_temp2.txt");
+    ::DeleteFileW(L"auto_temp2.txt");
 
     CurveCall refused{5, points};
     refused.args.insert(refused.args.end(), {0, 0.5, 0}); // A = 0
@@ -140,7 +140,7 @@ TEST_F(ScriptFileTest, LibraryIsBoundByNameAndCalledWithItsArguments) {
 }
 
 TEST(DrafthandFactory, CreatesAcadOnlyWhenRegisteredAndFindsNoCadHere) {
-    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     {
         DrafthandFactory factory;
         std::unique_ptr<Acad> acad = factory.CreateAcad();
@@ -158,7 +158,7 @@ TEST(DrafthandFactory, CreatesAcadOnlyWhenRegisteredAndFindsNoCadHere) {
                 << "registered, yet not created";
         }
     }
-    CoUninitialize();
+    ::CoUninitialize();
 }
 
 } // namespace
