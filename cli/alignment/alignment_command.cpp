@@ -112,16 +112,21 @@ bool read_file(const std::string& path, std::string& bytes) {
     return std::ferror(f.get()) == 0;
 }
 
-bool is_landxml(const std::string& path) {
+// The extension in lower case, without its dot; empty when there is none.
+std::string extension(const std::string& path) {
     const std::size_t dot = path.rfind('.');
-    if (dot == std::string::npos) {
-        return false;
+    if (dot == std::string::npos || path.find_first_of("/\\", dot) != std::string::npos) {
+        return "";
     }
     std::string ext = path.substr(dot + 1);
     for (char& c : ext) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
-    return ext == "xml";
+    return ext;
+}
+
+bool is_landxml(const std::string& path) {
+    return extension(path) == "xml";
 }
 
 std::string today(const char* format) {
@@ -158,6 +163,27 @@ std::string summary(const Alignment& a, double interval) {
 }
 
 } // namespace
+
+std::optional<DroppedFile> dropped_file(const std::string& argument) {
+    const std::string ext = extension(argument);
+    if (ext != "csv" && ext != "xml") {
+        return std::nullopt;
+    }
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(argument.c_str(), "rb"),
+                                                      &std::fclose);
+    if (!f) {
+        return std::nullopt;
+    }
+    const std::string stem = argument.substr(0, argument.size() - ext.size() - 1);
+    DroppedFile drop;
+    drop.report = stem + ".html";
+    drop.arguments = {"alignment", argument,      "--report", drop.report,
+                      "--dxf",     stem + ".dxf", "--csv",    stem};
+    if (ext == "csv") {
+        drop.arguments.insert(drop.arguments.end(), {"--landxml", stem + ".xml"});
+    }
+    return drop;
+}
 
 std::unique_ptr<AlignmentCommand> add_alignment_command(CLI::App& app) {
     auto command = std::make_unique<AlignmentCommand>();

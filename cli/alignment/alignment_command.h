@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,5 +47,15 @@ std::unique_ptr<AlignmentCommand> add_alignment_command(CLI::App& app);
 // Runs it after a parse: 0, 1 for input refused, 2 for a usage error (as
 // CLI::ValidationError, which the caller reports).
 int run_alignment_command(const AlignmentCommand& command);
+
+// A file dropped on tarn.exe: its only argument an existing .csv or .xml.
+// The alignment arguments that write every output beside it (NAME.html,
+// NAME.dxf, NAME-*.csv, and NAME.xml from a CSV; a LandXML input is never
+// replaced by the one tarn would write), and the report's path.
+struct DroppedFile {
+    std::vector<std::string> arguments; // after the program's name
+    std::string report;
+};
+std::optional<DroppedFile> dropped_file(const std::string& argument);
 
 } // namespace tarn_cli

@@ -154,6 +154,24 @@ class Alignment(unittest.TestCase):
             self.assertTrue(line.startswith("tarn: gap.xml: element 2 (Spiral at KA1-1): "), line)
         self.assertEqual(sorted(os.listdir(self.dir.name)), ["a.xml", "gap.xml"])
 
+    def test_a_dropped_file_writes_every_output_beside_it(self):
+        with open(EVERY, "rb") as f, open(self.path("road.csv"), "wb") as g:
+            g.write(f.read())
+        r = subprocess.run([TARN, self.path("road.csv")], capture_output=True, text=True)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertIn("alignment road: 5 IPs", r.stdout)
+        names = ["road.xml", "road.html", "road.dxf"] + [f"road-{t}.csv" for t in
+                                                          ("ip", "elements", "points", "stakes")]
+        self.assertEqual(sorted(os.listdir(self.dir.name)), sorted(names + ["road.csv"]))
+        # A LandXML dropped is read, not replaced.
+        os.remove(self.path("road.html"))
+        before = os.path.getmtime(self.path("road.xml")), os.path.getsize(self.path("road.xml"))
+        r = subprocess.run([TARN, self.path("road.xml")], capture_output=True, text=True)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertTrue(os.path.exists(self.path("road.html")))
+        self.assertEqual(before, (os.path.getmtime(self.path("road.xml")),
+                                  os.path.getsize(self.path("road.xml"))))
+
 
 if __name__ == "__main__":
     unittest.main(argv=[sys.argv[0], "-v"])
