@@ -256,6 +256,17 @@ int run_alignment_command(const AlignmentCommand& command) {
         locate.push_back({x, y});
     }
     const CLI::App& sub = *command.command;
+    std::vector<std::string> paths = {o.landxml, o.report, o.dxf, o.svg};
+    for (const char* table : {"-ip.csv", "-elements.csv", "-points.csv", "-stakes.csv"}) {
+        paths.push_back(o.csv.empty() ? "" : o.csv + table);
+    }
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        for (std::size_t j = i + 1; j < paths.size(); ++j) {
+            if (!paths[i].empty() && paths[i] == paths[j]) {
+                usage(paths[i], "is named for two outputs");
+            }
+        }
+    }
     const bool from_landxml = is_landxml(o.input);
     if (!from_landxml && !o.alignment.empty()) {
         usage("--alignment", "picks an Alignment of a LandXML input");
@@ -407,13 +418,6 @@ int run_alignment_command(const AlignmentCommand& command) {
         }
         for (auto& [path, text] : render_outputs(a, request)) {
             files.push_back(bytes_file(path, std::move(text)));
-        }
-    }
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        for (std::size_t j = i + 1; j < files.size(); ++j) {
-            if (files[i].path == files[j].path) {
-                usage(files[i].path, "is named for two outputs");
-            }
         }
     }
     if (!files.empty()) {

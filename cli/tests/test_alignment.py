@@ -103,7 +103,8 @@ class Alignment(unittest.TestCase):
         self.assertEqual(r.returncode, 1)
         self.assertEqual(r.stderr.strip(), f'tarn: {bad}:1: unknown column(s) "foo"')
         for args in (["--interval", "0"], ["--width", "3"], ["--speed", "70"],
-                     ["--equation", "1"], ["--at", "No.x"]):
+                     ["--equation", "1"], ["--at", "No.x"], ["--alignment", "A"],
+                     ["--csv", "x", "--dxf", "x-ip.csv"]):
             r = run(EVERY, *args)
             self.assertEqual(r.returncode, 2, args)
             self.assertEqual(len(r.stderr.strip().splitlines()), 1, r.stderr)
