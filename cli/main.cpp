@@ -4,6 +4,7 @@
 #include "checks.h"
 #include "construction.h"
 #include "curvelib.h"
+#include "desktop.h"
 #include "dxf.h"
 #include "elements.h"
 #include "help_text.h"
@@ -22,6 +23,8 @@
 #include <ctime>
 #include <iostream>
 #include <map>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -265,7 +268,35 @@ int run(int argc, char** argv);
 
 int main(int argc, char** argv) {
     prepare_console();
-    return with_output_written(run(argc, argv));
+    const std::optional<DroppedFile> drop =
+        argc == 2 ? dropped_file(argv[1]) : std::optional<DroppedFile>();
+    if (!drop) {
+        return with_output_written(run(argc, argv));
+    }
+    std::vector<char*> args = {argv[0]};
+    for (const std::string& a : drop->arguments) {
+        args.push_back(const_cast<char*>(a.c_str()));
+    }
+    args.push_back(nullptr);
+    const int count = static_cast<int>(args.size()) - 1;
+    if (!console_closes_at_exit()) {
+        return with_output_written(run(count, args.data()));
+    }
+    // Dropped in Explorer: a console made for tarn would close before anyone
+    // read it, so the report opens instead, or the errors show in a box.
+    std::ostringstream out;
+    std::ostringstream err;
+    std::streambuf* const cout_buffer = std::cout.rdbuf(out.rdbuf());
+    std::streambuf* const cerr_buffer = std::cerr.rdbuf(err.rdbuf());
+    const int status = run(count, args.data());
+    std::cout.rdbuf(cout_buffer);
+    std::cerr.rdbuf(cerr_buffer);
+    if (status != 0) {
+        show_error("tarn", err.str());
+    } else if (!open_document(drop->report)) {
+        show_error("tarn", "tarn: " + drop->report + ": written, but no program opens it");
+    }
+    return status;
 }
 
 namespace {

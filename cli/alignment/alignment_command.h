@@ -1,8 +1,10 @@
 // `tarn alignment INPUT [options]`: a whole horizontal alignment from an IP
-// table, its stations and stakes, queries and tables.
+// table or a LandXML file, its stations and stakes, queries, tables, the
+// LandXML, the report and the drawings.
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,12 @@ struct AlignmentOptions {
     int zone = 0;      // 平面直角座標系 I-XIX, 0 when not given
     int speed = 0;     // km/h, 0 when not given
     std::string csv;   // PREFIX
+    std::string landxml;
+    std::string criterion = "MlitLandXmlVer.1.7";
+    std::string report; // HTML
+    std::string dxf;
+    std::string svg;
+    std::string alignment; // which Alignment of a LandXML input
     std::string lang = "ja";
     std::vector<std::string> at;     // displayed stations
     std::vector<std::string> locate; // X,Y
@@ -39,5 +47,15 @@ std::unique_ptr<AlignmentCommand> add_alignment_command(CLI::App& app);
 // Runs it after a parse: 0, 1 for input refused, 2 for a usage error (as
 // CLI::ValidationError, which the caller reports).
 int run_alignment_command(const AlignmentCommand& command);
+
+// A file dropped on tarn.exe: its only argument an existing .csv or .xml.
+// The alignment arguments that write every output beside it (NAME.html,
+// NAME.dxf, NAME-*.csv, and NAME.xml from a CSV; a LandXML input is never
+// replaced by the one tarn would write), and the report's path.
+struct DroppedFile {
+    std::vector<std::string> arguments; // after the program's name
+    std::string report;
+};
+std::optional<DroppedFile> dropped_file(const std::string& argument);
 
 } // namespace tarn_cli
