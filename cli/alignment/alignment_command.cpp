@@ -4,15 +4,18 @@
 #include "output_files.h"
 #include "table_writer.h"
 #include "tarn/alignment/ip_table.h"
+#include "tarn/alignment/outputs.h"
 #include "tarn/alignment/solver.h"
 #include "tarn/alignment/standards.h"
 #include "tarn/alignment/stations.h"
 
 #include <CLI/CLI.hpp>
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <iostream>
 #include <memory>
 
@@ -109,6 +112,33 @@ bool read_file(const std::string& path, std::string& bytes) {
     return std::ferror(f.get()) == 0;
 }
 
+bool is_landxml(const std::string& path) {
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos) {
+        return false;
+    }
+    std::string ext = path.substr(dot + 1);
+    for (char& c : ext) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return ext == "xml";
+}
+
+std::string today(const char* format) {
+    const std::time_t now = std::time(nullptr);
+    char text[32];
+    std::strftime(text, sizeof text, format, std::localtime(&now));
+    return text;
+}
+
+// 平面直角座標系 zones are written in Roman numerals.
+std::string roman_zone(int zone) {
+    static const char* const names[] = {"I",    "II",  "III",  "IV",    "V",   "VI",   "VII",
+                                        "VIII", "IX",  "X",    "XI",    "XII", "XIII", "XIV",
+                                        "XV",   "XVI", "XVII", "XVIII", "XIX"};
+    return zone >= 1 && zone <= 19 ? names[zone - 1] : "";
+}
+
 int refuse(const std::string& text) {
     std::cerr << "tarn: " << text << "\n";
     return kExitRefused;
@@ -133,9 +163,13 @@ std::unique_ptr<AlignmentCommand> add_alignment_command(CLI::App& app) {
     auto command = std::make_unique<AlignmentCommand>();
     AlignmentOptions& o = command->options;
     CLI::App* sub = app.add_subcommand(
-        "alignment", "a whole alignment from an IP table (CSV): stations, stakes, tables\n"
-                     "  e.g. tarn alignment road.csv --interval 20 --width 3.5,3.5 --csv road");
-    sub->add_option("INPUT", o.input, "IP table: CSV in UTF-8 or Shift_JIS")->required();
+        "alignment",
+        "a whole alignment from an IP table (CSV) or a LandXML file: stations, stakes,\n"
+        "  tables, LandXML, the report and the drawings\n"
+        "  e.g. tarn alignment road.csv --width 3.5,3.5 --csv road --report road.html");
+    sub->add_option("INPUT", o.input, "IP table (CSV in UTF-8 or Shift_JIS) or LandXML (.xml)")
+        ->required();
+    sub->add_option("--alignment", o.alignment, "LandXML input: the Alignment of this name");
     sub->add_option("--name", o.name, "the alignment's name (default: the file's name)");
     sub->add_option("--bp-station", o.bp_station, "station of BP in metres (default 0)");
     sub->add_option("--equation", o.equations, "station equation BACK=AHEAD (repeatable)");
@@ -146,6 +180,12 @@ std::unique_ptr<AlignmentCommand> add_alignment_command(CLI::App& app) {
         ->check(CLI::Range(1, 19));
     sub->add_option("--speed", o.speed, "design speed (km/h) for the standards check");
     sub->add_option("--csv", o.csv, "tables PREFIX-ip/-elements/-points/-stakes.csv");
+    sub->add_option("--landxml", o.landxml, "J-LandXML 1.2 file");
+    sub->add_option("--criterion", o.criterion,
+                    "LandXML applicationCriterion (default MlitLandXmlVer.1.7)");
+    sub->add_option("--report", o.report, "線形計算書 as HTML for A4 print");
+    sub->add_option("--dxf", o.dxf, "R12 DXF drawing (X east, Y north)");
+    sub->add_option("--svg", o.svg, "the plan as SVG");
     sub->add_option("--lang", o.lang, "language of the tables' headers (default ja)")
         ->check(CLI::IsMember({"ja", "en"}));
     sub->add_option("--at", o.at, "point at a displayed station (m or No.n+d; repeatable)");
@@ -189,42 +229,86 @@ int run_alignment_command(const AlignmentCommand& command) {
         }
         locate.push_back({x, y});
     }
-    std::vector<double> at;
-    for (const std::string& text : o.at) {
-        at.push_back(parse_station(text, o.interval));
+    const CLI::App& sub = *command.command;
+    const bool from_landxml = is_landxml(o.input);
+    if (!from_landxml && !o.alignment.empty()) {
+        usage("--alignment", "picks an Alignment of a LandXML input");
     }
 
     std::string bytes;
     if (!read_file(o.input, bytes)) {
         return refuse(o.input + ": cannot be read");
     }
-    IpTable table = read_ip_table(bytes);
-    if (!table.ok()) {
-        for (const InputError& e : table.errors) {
-            std::cerr << "tarn: " << o.input << (e.line > 0 ? ":" + std::to_string(e.line) : "")
-                      << ": " << e.message << "\n";
+    Alignment a;
+    CoordinateSystem coordinates;
+    coordinates.horizontal_name = zone_coordinate_system_name(o.zone);
+    std::string zone_text = roman_zone(o.zone);
+    double interval = o.interval;
+    if (from_landxml) {
+        LandXmlReadResult read = read_landxml(bytes, o.alignment);
+        if (!read.ok) {
+            for (const std::string& e : read.errors) {
+                std::cerr << "tarn: " << o.input << ": " << e << "\n";
+            }
+            return kExitRefused;
         }
-        return kExitRefused;
-    }
-    Solution solution = solve(std::move(table.points));
-    if (!solution.ok()) {
-        for (const InputError& e : solution.errors) {
-            std::cerr << "tarn: " << o.input << ": " << e.message << "\n";
+        a = std::move(read.document.alignment);
+        // The file's own coordinate system and stake interval, unless the
+        // command line names others.
+        if (o.zone == 0) {
+            coordinates = read.document.coordinate_system;
+            zone_text = coordinates.horizontal_name;
+        } else {
+            const std::string name = coordinates.horizontal_name;
+            coordinates = read.document.coordinate_system;
+            coordinates.horizontal_name = name;
         }
-        return kExitRefused;
+        if (sub.count("--interval") == 0 && read.document.interval > 0) {
+            interval = read.document.interval;
+        }
+        if (sub.count("--bp-station") > 0) {
+            a.start_station = o.bp_station;
+        }
+        if (sub.count("--name") > 0 || a.name.empty()) {
+            a.name = o.name.empty() ? file_stem(o.input) : o.name;
+        }
+    } else {
+        IpTable table = read_ip_table(bytes);
+        if (!table.ok()) {
+            for (const InputError& e : table.errors) {
+                std::cerr << "tarn: " << o.input << (e.line > 0 ? ":" + std::to_string(e.line) : "")
+                          << ": " << e.message << "\n";
+            }
+            return kExitRefused;
+        }
+        Solution solution = solve(std::move(table.points));
+        if (!solution.ok()) {
+            for (const InputError& e : solution.errors) {
+                std::cerr << "tarn: " << o.input << ": " << e.message << "\n";
+            }
+            return kExitRefused;
+        }
+        a = std::move(solution.alignment);
+        a.name = o.name.empty() ? file_stem(o.input) : o.name;
+        a.start_station = o.bp_station;
     }
-    Alignment& a = solution.alignment;
-    a.name = o.name.empty() ? file_stem(o.input) : o.name;
-    a.start_station = o.bp_station;
-    if (const std::string error = set_equations(a, equations); !error.empty()) {
-        return refuse(error);
+    if (!from_landxml || !equations.empty()) {
+        if (const std::string error = set_equations(a, equations); !error.empty()) {
+            return refuse(error);
+        }
     }
+    std::vector<std::string> findings;
     if (speed) {
-        for (const std::string& finding : check_standards(a, *speed)) {
+        findings = check_standards(a, *speed);
+        for (const std::string& finding : findings) {
             std::cerr << "tarn: warning: " << finding << "\n";
         }
     }
 
+    std::vector<double> at;
+    for (const std::string& text : o.at) {
+        at.push_back(parse_station(text, interval));
+    }
     for (const double station : at) {
         const std::optional<double> distance = distance_of_station(a, station);
         if (!distance) {
@@ -232,7 +316,7 @@ int run_alignment_command(const AlignmentCommand& command) {
         }
         const LinePose p = pose_at(a, *distance);
         const Element& e = a.elements[p.element];
-        std::cout << station_notation(displayed_station(a, *distance), o.interval) << "  distance "
+        std::cout << station_notation(displayed_station(a, *distance), interval) << "  distance "
                   << fixed(*distance, 6) << " m  X " << fixed(p.pose.point.x, 6) << "  Y "
                   << fixed(p.pose.point.y, 6) << "  direction " << dms_text(p.pose.direction)
                   << "  " << kind_word(e.kind) << " " << e.start_name << "-" << e.end_name << "\n";
@@ -242,28 +326,69 @@ int run_alignment_command(const AlignmentCommand& command) {
         for (const Point q : locate) {
             const Locator::Hit hit = locator.locate(q);
             const double station = displayed_station(a, hit.distance);
-            std::cout << station_notation(station, o.interval) << "  station " << fixed(station, 6)
+            std::cout << station_notation(station, interval) << "  station " << fixed(station, 6)
                       << " m  distance " << fixed(hit.distance, 6) << " m  offset "
                       << fixed(hit.offset, 6) << " m  (X " << fixed(hit.foot.x, 6) << "  Y "
                       << fixed(hit.foot.y, 6) << ")\n";
         }
     }
     if (at.empty() && locate.empty()) {
-        std::cout << summary(a, o.interval);
+        std::cout << summary(a, interval);
     }
 
+    const bool widths = !o.width.empty();
+    const bool drawings =
+        !o.landxml.empty() || !o.report.empty() || !o.dxf.empty() || !o.svg.empty();
+    std::vector<CentreStake> all;
+    if (!o.csv.empty() || drawings) {
+        all = stakes(a, {interval, o.pitch, left, right, true});
+    }
     std::vector<OutputFile> files;
     if (!o.csv.empty()) {
         const TableLanguage language =
             o.lang == "en" ? TableLanguage::english : TableLanguage::japanese;
-        const bool widths = !o.width.empty();
-        const std::vector<CentreStake> all = stakes(a, {o.interval, o.pitch, left, right, true});
         files.push_back(bytes_file(o.csv + "-ip.csv", ip_table_csv(a, language)));
         files.push_back(bytes_file(o.csv + "-elements.csv", elements_csv(a, language)));
+        files.push_back(bytes_file(o.csv + "-points.csv", main_points_csv(a, interval, language)));
         files.push_back(
-            bytes_file(o.csv + "-points.csv", main_points_csv(a, o.interval, language)));
-        files.push_back(
-            bytes_file(o.csv + "-stakes.csv", stakes_csv(all, o.interval, widths, language)));
+            bytes_file(o.csv + "-stakes.csv", stakes_csv(all, interval, widths, language)));
+    }
+    if (drawings) {
+        OutputRequest request;
+        request.landxml_path = o.landxml;
+        request.report_path = o.report;
+        request.dxf_path = o.dxf;
+        request.svg_path = o.svg;
+        request.landxml.criterion = o.criterion;
+        request.landxml.coordinate_system = coordinates;
+        request.landxml.interval = interval;
+        request.landxml.date = today("%Y-%m-%d");
+        request.landxml.time = today("%H:%M:%S");
+        ReportOptions& r = request.report;
+        r.date = request.landxml.date;
+        r.speed = speed ? std::to_string(o.speed) + " km/h" : "";
+        r.zone = zone_text;
+        r.interval = interval;
+        r.left_width = left;
+        r.right_width = right;
+        r.findings = findings;
+        r.centre_stakes.reserve(all.size());
+        for (const CentreStake& c : all) {
+            r.centre_stakes.push_back({c.name, c.distance, c.centre, c.direction});
+            if (widths) {
+                r.width_stakes.push_back({c.name, c.left, c.right});
+            }
+        }
+        for (auto& [path, text] : render_outputs(a, request)) {
+            files.push_back(bytes_file(path, std::move(text)));
+        }
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        for (std::size_t j = i + 1; j < files.size(); ++j) {
+            if (files[i].path == files[j].path) {
+                usage(files[i].path, "is named for two outputs");
+            }
+        }
     }
     if (!files.empty()) {
         const std::string error = write_all(files);

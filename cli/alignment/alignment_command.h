@@ -1,5 +1,6 @@
 // `tarn alignment INPUT [options]`: a whole horizontal alignment from an IP
-// table, its stations and stakes, queries and tables.
+// table or a LandXML file, its stations and stakes, queries, tables, the
+// LandXML, the report and the drawings.
 #pragma once
 
 #include <memory>
@@ -23,6 +24,12 @@ struct AlignmentOptions {
     int zone = 0;      // 平面直角座標系 I-XIX, 0 when not given
     int speed = 0;     // km/h, 0 when not given
     std::string csv;   // PREFIX
+    std::string landxml;
+    std::string criterion = "MlitLandXmlVer.1.7";
+    std::string report; // HTML
+    std::string dxf;
+    std::string svg;
+    std::string alignment; // which Alignment of a LandXML input
     std::string lang = "ja";
     std::vector<std::string> at;     // displayed stations
     std::vector<std::string> locate; // X,Y

@@ -1,13 +1,18 @@
 """tarn alignment as a user runs it: the tables read back with Python's csv,
-queries checked against each other, refusals and usage errors."""
+queries checked against each other, the LandXML read back, the report and
+the drawing parsed, refusals and usage errors."""
 import csv
 import io
 import math
 import os
+import re
 import subprocess
 import sys
 import tempfile
 import unittest
+import xml.etree.ElementTree as ET
+
+import ezdxf
 
 TARN = sys.argv.pop(1)
 EXAMPLES = sys.argv.pop(1)
@@ -108,6 +113,46 @@ class Alignment(unittest.TestCase):
         self.assertEqual(r.returncode, 0)
         self.assertIn("tarn: warning: IP1: R 150.000 m is below the minimum radius 280 m", r.stderr)
         self.assertFalse(os.path.exists(self.path("x-ip.csv")))
+
+    def test_landxml_round_trip_and_outputs(self):
+        args = ["--bp-station", "-90", "--equation", "500=520", "--width", "3,3", "--zone", "9"]
+        self.ok(EVERY, *args, "--csv", "a", "--landxml", "a.xml", "--report", "a.html",
+                "--dxf", "a.dxf", "--svg", "a.svg", "--speed", "60")
+        self.ok("a.xml", "--csv", "b", "--landxml", "b.xml")
+        a, b = table(self.path("a-points.csv")), table(self.path("b-points.csv"))
+        self.assertEqual([r[:3] for r in a], [r[:3] for r in b])
+        for p, q in zip(a[1:], b[1:]):
+            self.assertLess(math.hypot(float(p[3]) - float(q[3]), float(p[4]) - float(q[4])), 1e-6)
+        # The zone read from the file goes out again.
+        ns = {"x": "http://www.landxml.org/schema/LandXML-1.2"}
+        cs = ET.parse(self.path("b.xml")).find("x:CoordinateSystem", ns)
+        self.assertEqual(cs.get("horizontalCoordinateSystemName"), "9(X,Y)")
+        with open(self.path("a.html"), encoding="utf-8") as f:
+            html = f.read()
+        for text in ["60 km/h", "<td>IX</td>", "No.25 (後) = No.26 (前)", "KEE2",
+                     "the transition KA2-1-KE2-1 is 40.500 m long"]:
+            self.assertIn(text, html)
+        ET.fromstring(re.search(r"<svg.*?</svg>", html, re.S).group(0))
+        ET.parse(self.path("a.svg"))
+        texts = {e.dxf.text for e in ezdxf.readfile(self.path("a.dxf")).modelspace().query("TEXT")}
+        self.assertTrue({"IP1", "KEE2", "BP", "EP"} <= texts, texts)
+
+    def test_landxml_with_a_gap_is_refused(self):
+        self.ok(EVERY, "--landxml", "a.xml")
+        with open(self.path("a.xml"), encoding="utf-8") as f:
+            text = f.read()
+        # Move the first clothoid's start 1 cm off the line's end.
+        text = re.sub(r'(<Start name="KA1-1">)([-0-9.e]+)',
+                      lambda m: m.group(1) + repr(float(m.group(2)) + 0.01), text, count=1)
+        with open(self.path("gap.xml"), "w", encoding="utf-8") as f:
+            f.write(text)
+        r = run("gap.xml", "--csv", "g", "--report", "g.html", cwd=self.dir.name)
+        self.assertEqual(r.returncode, 1)
+        lines = r.stderr.strip().splitlines()
+        self.assertIn("starts 0.010000 m from the end of the element before", lines[0])
+        for line in lines:  # one line an error, each naming its element
+            self.assertTrue(line.startswith("tarn: gap.xml: element 2 (Spiral at KA1-1): "), line)
+        self.assertEqual(sorted(os.listdir(self.dir.name)), ["a.xml", "gap.xml"])
 
 
 if __name__ == "__main__":
