@@ -1,5 +1,6 @@
 #include "tarn/alignment/landxml.h"
 
+#include "tarn/alignment/stations.h"
 #include "text_format.h"
 
 #include <pugixml.hpp>
@@ -431,7 +432,7 @@ LandXmlReadResult read_landxml(const std::string& text, const std::string& name)
             e.internal = (internal - start_station) * reader.scale;
             e.ahead *= reader.scale;
             // Without staBack, the back station is the displayed one so far.
-            e.back = has_back ? back * reader.scale : detail::displayed_station(a, e.internal);
+            e.back = has_back ? back * reader.scale : displayed_station(a, e.internal);
             a.equations.push_back(e);
         } else if (is(n, "AlignPIs")) {
             for (pugi::xml_node p = n.first_child(); p; p = p.next_sibling()) {

@@ -1,5 +1,6 @@
 #include "tarn/alignment/landxml.h"
 
+#include "tarn/alignment/stations.h"
 #include "text_format.h"
 
 #include <cmath>
@@ -102,7 +103,7 @@ void write_stakes(std::string& x, const Alignment& a, const std::vector<Stake>& 
     for (std::size_t i = 0; i < stakes.size(); ++i) {
         x += "    <Feature name=\"" + std::to_string(i) +
              "\">\n      <Property label=\"sta\" value=\"" +
-             exact(detail::displayed_station(a, stakes[i].distance)) +
+             exact(displayed_station(a, stakes[i].distance)) +
              "\"/>\n      <Property label=\"tangentDirectionAngle\" value=\"" +
              detail::direction_ddmmss(stakes[i].direction) + "\"/>\n    </Feature>\n";
     }

@@ -1,5 +1,6 @@
 #include "tarn/alignment/report.h"
 
+#include "tarn/alignment/stations.h"
 #include "text_format.h"
 
 #include <algorithm>
@@ -267,7 +268,7 @@ std::string write_report_html(const Alignment& a, const ReportOptions& o) {
          "<th>X</th><th>Y</th><th>方向角</th></tr>\n";
     for (const MainPoint& m : a.main_points) {
         h += "<tr>" + cell(m.name) +
-             cell(station_notation(detail::displayed_station(a, m.distance), o.interval)) +
+             cell(station_notation(displayed_station(a, m.distance), o.interval)) +
              cell(fixed(m.distance, 3)) + cell(fixed(m.point.x, 4)) + cell(fixed(m.point.y, 4)) +
              cell(direction_dms(m.direction)) + "</tr>\n";
     }

@@ -72,14 +72,4 @@ std::string direction_ddmmss(double radians) {
     return buffer.data();
 }
 
-double displayed_station(const Alignment& alignment, double distance) {
-    double station = alignment.start_station + distance;
-    for (const StationEquation& e : alignment.equations) {
-        if (e.internal <= distance + 1e-6) {
-            station += e.ahead - e.back;
-        }
-    }
-    return station;
-}
-
 } // namespace tarn::alignment::detail

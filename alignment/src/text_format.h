@@ -25,9 +25,4 @@ double normalised_direction(double radians);
 // ("30.204512" is 30°20'45.12"), rounded as a whole.
 std::string direction_ddmmss(double radians);
 
-// The displayed station of a point at `distance` from BP: the start station
-// plus the distance, moved by every equation at or behind it (a point on an
-// equation takes the ahead station).
-double displayed_station(const Alignment& alignment, double distance);
-
 } // namespace tarn::alignment::detail
