@@ -3,10 +3,11 @@
 # builds, and every test of each (the Windows ones under Wine); after the
 # native tests a short fuzzing run of the portable parsers.
 #
-# Where this machine cannot run 32-bit programs, the x86 tests run in an
-# emulated x86-64 machine with 32-bit Wine (scripts/test-x86-vm.sh): its image
-# is built beside the host's builds and its suite runs beside the host's
-# tests, each on its own core.
+# The x86 tests run beside the x64 ones, each suite on its own core (within a
+# suite the Windows tests share one Wine prefix and run one at a time). Where
+# this machine cannot run 32-bit programs, they run in an emulated x86-64
+# machine with 32-bit Wine (scripts/test-x86-vm.sh), whose image is built
+# beside the host's builds.
 #
 #   test.sh            everything
 #   test.sh --native   only the native build and its tests (a couple of minutes)
@@ -40,50 +41,50 @@ fi
 
 emulated_x86=0
 /usr/lib/wine/wine --version >/dev/null 2>&1 || emulated_x86=1
-vm_log="$root/build/x86vm.log"
-vm_pid=""
-stop_vm() {
-    if [[ -n "$vm_pid" ]]; then
-        kill "$vm_pid" 2>/dev/null || true
-        wait "$vm_pid" 2>/dev/null || true
+x86_log="$root/build/x86.log"
+x86_pid=""
+stop_x86() {
+    if [[ -n "$x86_pid" ]]; then
+        kill "$x86_pid" 2>/dev/null || true
+        wait "$x86_pid" 2>/dev/null || true
     fi
 }
-trap stop_vm EXIT
-# Runs the emulated machine's script in the background, its output to the log.
-start_vm() { # args...
+trap stop_x86 EXIT
+# Runs an x86 step in the background, its output to the log.
+start_x86() { # command...
     mkdir -p "$root/build"
-    "$root/scripts/test-x86-vm.sh" "$@" >"$vm_log" 2>&1 &
-    vm_pid=$!
+    "$@" >"$x86_log" 2>&1 &
+    x86_pid=$!
 }
 # Waits for it; prints its output and fails with its status.
-wait_vm() { # what
+wait_x86() { # what
     local status=0
-    wait "$vm_pid" || status=$?
-    vm_pid=""
-    cat "$vm_log"
+    wait "$x86_pid" || status=$?
+    x86_pid=""
+    cat "$x86_log"
     [[ $status -eq 0 ]] || { echo "=== $1 failed ($status)"; exit "$status"; }
 }
 
 if [[ $emulated_x86 -eq 1 ]]; then
-    echo "=== x86: building the emulated machine's image in the background (log: $vm_log)"
-    start_vm --image-only
+    echo "=== x86: building the emulated machine's image in the background (log: $x86_log)"
+    start_x86 "$root/scripts/test-x86-vm.sh" --image-only
 fi
 build native
 build win64 --toolchain "$root/cmake/toolchain-mingw-x64.cmake"
 build win32 --toolchain "$root/cmake/toolchain-mingw-x86.cmake"
 if [[ $emulated_x86 -eq 1 ]]; then
-    wait_vm "the emulated machine's image"
-    echo "=== test win32 in the emulated machine, in the background (log: $vm_log)"
-    start_vm
+    wait_x86 "the emulated machine's image"
+    echo "=== test win32 in the emulated machine, in the background (log: $x86_log)"
+    start_x86 "$root/scripts/test-x86-vm.sh"
 fi
 run_tests native
 echo "=== fuzz (smoke)"
 "$root/scripts/fuzz.sh" 5
-run_tests win64
-if [[ $emulated_x86 -eq 1 ]]; then
-    echo "=== test win32 (emulated machine; waiting for it)"
-    wait_vm "test win32 (emulated machine)"
-else
-    run_tests win32
+if [[ $emulated_x86 -eq 0 ]]; then
+    echo "=== test win32 in the background (log: $x86_log)"
+    start_x86 run_tests win32
 fi
+run_tests win64
+echo "=== test win32 (waiting for it)"
+wait_x86 "test win32"
 echo "=== all tests passed"

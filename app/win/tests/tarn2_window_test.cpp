@@ -460,6 +460,28 @@ void expect_same_points(const std::vector<Point2>& drawn, const std::vector<Poin
     }
 }
 
+BOOL CALLBACK find_command_line(HWND window, LPARAM data) {
+    wchar_t caption[32] = {};
+    ::GetWindowTextW(window, caption, 32);
+    if (std::wstring(caption) == L"Headlands") {
+        *reinterpret_cast<HWND*>(data) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+constexpr const wchar_t* kNextPointPrompt = L"次の点を指定 または [元に戻す(U)]: ";
+
+// What the command line of the stand-in of a product ("lt" or "full") shows.
+std::wstring cad_prompt(const std::wstring& product = L"lt") {
+    HWND command = nullptr;
+    const wchar_t* caption = product == L"full" ? L"AutoCAD ﾃｷｽﾄ" : L"AutoCAD LT ﾃｷｽﾄ";
+    if (HWND text = ::FindWindowW(nullptr, caption)) {
+        ::EnumChildWindows(text, find_command_line, reinterpret_cast<LPARAM>(&command));
+    }
+    return command != nullptr ? window_text(command) : L"";
+}
+
 // Runs only where the driver script registered Drafthand and named cadsim.exe.
 class Tarn2WithCad : public Tarn2Window {
 protected:
@@ -502,6 +524,10 @@ protected:
             (product == L"full" ? L"AutoCAD" : L"AutoCAD LT") + std::wstring(L" - [Drawing1.dwg]");
         ASSERT_TRUE(wait_until([&caption] { return ::FindWindowW(nullptr, caption.c_str()); }))
             << "cadsim shows no main window";
+        // The main window comes before the text window and its command line:
+        // a draw pressed in between finds no CAD program.
+        ASSERT_TRUE(wait_until([&product] { return cad_prompt(product) == L"ｺﾏﾝﾄﾞ: "; }))
+            << "cadsim's command line shows no idle prompt";
         ASSERT_TRUE(wait_until([&] { return !read_file(dxf(drawing)).empty(); }));
     }
 
@@ -754,25 +780,6 @@ TEST_F(Tarn2WithCad, TheFullProductIsPreferredToAutoCadLt) {
 constexpr int kAnswerLimitMs = 10000;
 constexpr int kMarginMs = 10000;
 
-BOOL CALLBACK find_command_line(HWND window, LPARAM data) {
-    wchar_t caption[32] = {};
-    ::GetWindowTextW(window, caption, 32);
-    if (std::wstring(caption) == L"Headlands") {
-        *reinterpret_cast<HWND*>(data) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// What the stand-in's command line shows.
-std::wstring cad_prompt() {
-    HWND command = nullptr;
-    if (HWND text = ::FindWindowW(nullptr, L"AutoCAD LT ﾃｷｽﾄ")) {
-        ::EnumChildWindows(text, find_command_line, reinterpret_cast<LPARAM>(&command));
-    }
-    return command != nullptr ? window_text(command) : L"";
-}
-
 struct Tarn2Fault {
     const char* name;
     bool pick; // the KA pick; else a centre line of some 5,000 vertices
@@ -808,11 +815,16 @@ TEST_P(Tarn2FaultyCad, ShowsOneMessageAndStaysUsable) {
         if (row.pick) {
             ASSERT_TRUE(wait_until([] { return cad_prompt() == L"点を指定: "; }));
         } else {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-            ASSERT_FALSE(buttons_enabled()) << "the draw ended before the fault";
+            // Suspended once the polyline is under way (some seconds of input
+            // remain), not after a fixed time that a slow machine overran.
+            ASSERT_TRUE(wait_until([] { return cad_prompt() == kNextPointPrompt; }))
+                << "the polyline never started";
         }
         ASSERT_GT(tarn::suspend_threads(cad_id), 0);
         fault_start = std::chrono::steady_clock::now();
+        if (!row.pick) {
+            ASSERT_FALSE(buttons_enabled()) << "the draw ended before the fault";
+        }
     }
     const HWND box = message_box(kAnswerLimitMs + kMarginMs + 30000);
     ASSERT_NE(box, nullptr) << "no message";
