@@ -100,6 +100,9 @@ endforeach()
 set(typelib_key "TypeLib\\${library_guid}\\${library_version}")
 key("${typelib_key}" @ "${library_help}")
 key("${typelib_key}\\${library_lcid}\\${PLATFORM}" @ "[#Drafthand.dll]")
+# Wine's type library marshaler (clients in a multithreaded apartment) looks
+# the library up under the neutral locale only.
+key("${typelib_key}\\0\\${PLATFORM}" @ "[#Drafthand.dll]")
 key("${typelib_key}\\FLAGS" @ "0")
 key("${typelib_key}\\HELPDIR" @ "[INSTALLDIR]")
 

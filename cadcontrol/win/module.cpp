@@ -78,9 +78,18 @@ void delete_tree(const std::wstring& path) {
     ::RegDeleteTreeW(HKEY_CLASSES_ROOT, path.c_str());
 }
 
+// The type library's locale is 0x409, but Wine's type library marshaler (a
+// client in a multithreaded apartment gets a proxy) looks the library up
+// under the neutral locale only; one more path to the same file serves it.
+const std::wstring kNeutralLocaleKey = std::wstring(L"TypeLib\\") + kLibId + L"\\1.0\\0";
+const wchar_t* const kPlatform = sizeof(void*) == 8 ? L"win64" : L"win32";
+
 HRESULT unregister_all() {
     delete_tree(std::wstring(L"CLSID\\") + kAcadClsid);
     delete_tree(kProgId);
+    // The other architecture's path may stay; the key goes once it is empty.
+    ::RegDeleteKeyW(HKEY_CLASSES_ROOT, (kNeutralLocaleKey + L"\\" + kPlatform).c_str());
+    ::RegDeleteKeyW(HKEY_CLASSES_ROOT, kNeutralLocaleKey.c_str());
     const SYSKIND kind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
     const HRESULT hr = ::UnRegisterTypeLib(LIBID_Drafthand, 1, 0, kLibraryLocale, kind);
     return hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_CANTLOADLIBRARY || SUCCEEDED(hr) ? S_OK : hr;
@@ -104,7 +113,8 @@ HRESULT register_all() {
         return SELFREG_E_CLASS;
     }
     tarn::com_ptr<ITypeLib> library;
-    if (FAILED(::LoadTypeLibEx(path.c_str(), REGKIND_REGISTER, library.put()))) {
+    if (FAILED(::LoadTypeLibEx(path.c_str(), REGKIND_REGISTER, library.put())) ||
+        !set_value(kNeutralLocaleKey + L"\\" + kPlatform, nullptr, path)) {
         return SELFREG_E_TYPELIB;
     }
     return S_OK;

@@ -83,6 +83,7 @@ registry_row "CLSID\\$acad\\InprocServer32\\" "" "[#Drafthand.dll]"
 registry_row "CLSID\\$acad\\InprocServer32\\" "ThreadingModel" "Apartment"
 registry_row "Drafthand.Acad\\CLSID\\" "" "$acad"
 registry_row "TypeLib\\$library\\1.0\\409\\$typelib_platform\\" "" "[#Drafthand.dll]"
+registry_row "TypeLib\\$library\\1.0\\0\\$typelib_platform\\" "" "[#Drafthand.dll]"
 for interface in _Acad _Control; do
     registry_row "Interface\\$(guid "interface $interface")\\TypeLib\\" "" "$library"
 done
