@@ -1,15 +1,15 @@
 #!/usr/bin/python3
 """The face that stands in for "ＭＳ Ｐゴシック" and "MS UI Gothic" in the
-guide's pictures: IPAPGothic narrowed to the 9-point widths of those faces.
+guide's pictures: IPAPGothic narrowed so that tarn2's labels hold their text.
 
     photo-font.py OUT.ttf
 
 At 9 points (12 pixels) IPAPGothic sets "pitch(m)" 45 pixels wide and
-"取得桁" 36, while tarn2's labels for them are 41 and 33 pixels wide
-(615 and 495 twips); the Windows faces' bitmaps at that size are narrower,
-and the labels hold them. Narrowed to 86 %, every glyph's advance and
-outline, the face's labels fit as on Windows. The family is renamed so that
-Wine's replacement table names it.
+"取得桁" 36, while tarn2's labels for them are 41 and 33 pixels wide (615
+and 495 twips), so a label breaks its text and shows only the first line.
+Narrowed to 86 % (every glyph's outline and advance) it sets them 41 and 31
+pixels wide, and both labels hold their text. The family is renamed so that
+Wine's replacement table can name it.
 """
 import sys
 
