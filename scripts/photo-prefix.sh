@@ -5,7 +5,7 @@
 photo_prefix() {
     local font
     font="$WINEPREFIX/drive_c/windows/Fonts/ipagp-narrow.ttf"
-    if [[ ! -s "$font" ]]; then
+    if [[ ! "$font" -nt "$TARN_SCRIPTS_DIR/photo-font.py" ]]; then
         mkdir -p "$(dirname "$font")"
         /usr/bin/python3 "$TARN_SCRIPTS_DIR/photo-font.py" "$font" ||
             { echo "photo: the narrowed face could not be made" >&2; return 1; }
