@@ -387,10 +387,6 @@ bool photo_tab(Form& form, int tab) {
     return finished;
 }
 
-BOOL CALLBACK find_box_window(HWND window, LPARAM found) {
-    return find_message_box(window, found);
-}
-
 // Types one line into the CAD program's command line, as a person does.
 bool type_into_cad(const char* line) {
     const HWND main = ::FindWindowW(L"CadsimMain", nullptr);
@@ -448,7 +444,7 @@ bool photo_message(Form& form, std::wstring_view kind) {
     const bool shown = wait_until(
         [&] {
             box = nullptr;
-            ::EnumThreadWindows(form_thread, find_box_window, reinterpret_cast<LPARAM>(&box));
+            ::EnumThreadWindows(form_thread, find_message_box, reinterpret_cast<LPARAM>(&box));
             return box != nullptr;
         },
         kStepTimeoutMs);
@@ -456,7 +452,11 @@ bool photo_message(Form& form, std::wstring_view kind) {
         report(step, false, L"no message box");
         return false;
     }
-    ::Sleep(500); // its first paint
+    // Its frame drawn active, as a box just shown is, whichever window the
+    // CAD program activated last; then its first paint.
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(box, WM_NCACTIVATE, TRUE, 0, SMTO_NORMAL, kAnswerTimeoutMs, &ignored);
+    ::Sleep(500);
     report(step, true, form.message_box_text());
     RECT rect = {};
     ::GetWindowRect(box, &rect);
