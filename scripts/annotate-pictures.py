@@ -155,6 +155,6 @@ if __name__ == "__main__":
         subprocess.run(["convert", base + "-tarn2-callouts.png", base + "-cad-labels.png",
                         "-background", "white", "-gravity", "north", "+append", "-strip",
                         "%s/tab%d.png" % (images, tab)], check=True)
-    for kind in ("input", "nocad", "nopoint", "stopped", "result"):
+    for kind in ("input", "nocad", "nopoint", "cancel", "waiting", "stopped", "result"):
         subprocess.run(["convert", "%s/message-%s-box.png" % (shots, kind), "-strip",
                         "%s/message-%s.png" % (images, kind)], check=True)

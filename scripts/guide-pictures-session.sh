@@ -77,6 +77,8 @@ done
 shoot message-input "$bin" "" message input
 shoot message-nocad "$bin" - message nocad
 shoot message-nopoint "$bin" "" message nopoint
+shoot message-cancel "$bin" "" message cancel
+shoot message-waiting "$bin" "" message waiting
 shoot message-stopped "$bin" "--die-after 20" message stopped
 shoot message-result "$odd" "" message result
 

@@ -419,16 +419,22 @@ bool cad_prompts(const char* prompt) {
 //   nocad    a pick with no CAD program running
 //   stopped  a draw during which the CAD program ends (cadsim --die-after)
 //   nopoint  a pick answered with Enter instead of a point
+//   cancel   a pick cancelled in the CAD program (Esc)
+//   waiting  another button pressed while a pick waits
 //   result   a draw whose curve library returns a code tarn2 does not know
 bool photo_message(Form& form, std::wstring_view kind) {
     const wchar_t* const step = L"lead tarn2 into the message box";
     bool pressed = false;
-    if (kind == L"nocad" || kind == L"nopoint") {
+    if (kind == L"nocad" || kind == L"nopoint" || kind == L"cancel" || kind == L"waiting") {
         pressed = set_points(form, step, kTabCentreLine, kKeX, kKeY) && form.set_text(kX0, L"") &&
                   form.set_text(kY0, L"") && form.press(kCommand1);
-        if (pressed && kind == L"nopoint") {
-            // "点を指定: " in code page 932, then Enter.
-            pressed = cad_prompts("\x93\x5F\x82\xF0\x8E\x77\x92\xE8: ") && type_into_cad("\n");
+        // Then, once the CAD program asks "点を指定: " (in code page 932): Enter,
+        // Esc (^C) or the next pick button.
+        if (pressed && kind != L"nocad") {
+            pressed = cad_prompts("\x93\x5F\x82\xF0\x8E\x77\x92\xE8: ") &&
+                      (kind == L"nopoint"  ? type_into_cad("\n")
+                       : kind == L"cancel" ? type_into_cad("\x03")
+                                           : form.press(kCommand2));
         }
     } else if (kind == L"input" || kind == L"stopped" || kind == L"result") {
         pressed = set_points(form, step, kTabCentreLine, kKeX, kKeY) &&
