@@ -4,7 +4,10 @@ guide's pictures (ImageMagick draws them).
 
     annotate-pictures.py SHOTS_DIR IMAGES_DIR
 
-SHOTS_DIR holds the whole road's road-tarn2.png, road-cad.png and road.dxf.
+SHOTS_DIR holds the whole road's road-tarn2.png, road-cad.png and road.dxf,
+and for each tab N tabN-tarn2.png, tabN-cad.png and tabN.dxf, and the message
+boxes message-KIND-box.png (scripts/guide-pictures-session.sh). Each tab's
+picture is tarn2's window with callouts beside the labelled drawing.
 The drawing's labels are placed by the drawing's own coordinates: the view's
 scale and offset are measured from where the lines lie in the picture.
 """
@@ -19,6 +22,15 @@ CLIENT = (295, 255)  # Form1's 4425 x 3825 twips at 96 dpi
 # at the right end of the control it names, clear of its text.
 CALLOUTS = [(1, 73, 12), (2, 73, 44), (3, 75, 76), (4, 137, 108), (5, 241, 100),
             (6, 282, 134), (7, 137, 140), (8, 14, 192), (9, 266, 206)]
+# The callouts of each tab's own controls, numbered on from 10.
+TAB_CALLOUTS = {
+    1: [(10, 81, 196), (11, 97, 228), (12, 201, 228)],  # 線上外点 and its X, Y
+    2: [(10, 153, 220)],  # KAからの距離(m)
+    3: [(10, 177, 220)],  # 曲線長
+    5: [(10, 113, 204), (11, 113, 236), (12, 201, 192)],  # W, dW, 拡幅方法
+    # クロソイド曲線長Ｌ(m); the second point's callout clear of its long caption
+    6: [(10, 169, 220), (2, 80, 33)],
+}
 # The road's points (scripts/road-session.sh).
 KA, KE, SIDE = (10.0, 20.0), (59.92193149366025, 22.0810093401773635), (35.0, 15.0)
 
@@ -40,20 +52,23 @@ def pixels(path):
     return int(fields[1]), int(fields[2]), ppm[start:]
 
 
-def callouts(source, target):
+def callouts(source, target, extra=()):
     width, height = size(source)
     border = (width - CLIENT[0]) // 2
     top = height - CLIENT[1] - border
     zoom = 2
     draw = ["convert", source, "-filter", "point", "-resize", "%d%%" % (zoom * 100),
             "-font", FONT, "-pointsize", "15", "-gravity", "NorthWest"]
-    for number, left, y in CALLOUTS:
+    # A tab's own callout of the same number takes the place of the common one.
+    numbers = {number for number, _, _ in extra}
+    for number, left, y in [c for c in CALLOUTS if c[0] not in numbers] + list(extra):
         cx = (border + left) * zoom
         cy = (top + y) * zoom
+        wide = number >= 10
         draw += ["-fill", "#d00000", "-stroke", "white", "-strokewidth", "1.5",
-                 "-draw", "circle %d,%d %d,%d" % (cx, cy, cx + 11, cy),
+                 "-draw", "circle %d,%d %d,%d" % (cx, cy, cx + (13 if wide else 11), cy),
                  "-stroke", "none", "-fill", "white",
-                 "-annotate", "+%d+%d" % (cx - 4, cy - 9), str(number)]
+                 "-annotate", "+%d+%d" % (cx - (8 if wide else 4), cy - 9), str(number)]
     subprocess.run(draw + ["-strip", target], check=True)
 
 
@@ -92,12 +107,33 @@ def drawing_view(path, dxf):
     return lambda x, y: (min(xs) + (x - min_x) * scale, max(ys) - (y - min_y) * scale)
 
 
-def labels(source, dxf, target):
+ROAD_LABELS = [(KA, "KA", (-6, 12), True), (KE, "KE", (8, -4), True),
+               (SIDE, "曲線位置", (10, -8), True), ((30.0, 20.2), "中心線", (0, -26), False),
+               ((30.0, 17.1), "平行線 W = 3 m", (0, 8), False),
+               ((59.3, 27.0), "法線", (8, 0), False)]
+# Each tab's labels: the points it is given and the lines it draws (the
+# centre line drawn first on the tabs that draw something beside it).
+CENTRE = ((20.0, 20.1), "中心線", (0, -26), False)
+COMMON = [(KA, "KA", (-6, 12), True), (SIDE, "曲線位置", (10, -8), True), CENTRE]
+TAB_LABELS = {
+    0: COMMON + [(KE, "線上点", (-30, 8), True), ((59.3, 27.0), "法線 (10 m)", (-100, 0), False)],
+    1: COMMON + [(KE, "KE", (8, -4), True), ((30.0, 30.0), "線上外点", (8, -8), True),
+                 ((30.0, 25.5), "垂線", (8, 0), False)],
+    2: COMMON + [(KE, "KE", (8, -4), True),
+                 ((40.0, 26.0), "KA から 30 m の点の法線", (8, -8), False)],
+    3: COMMON + [(KE, "線上点 (曲線長 50 m)", (-150, -30), True)],
+    4: COMMON + [(KE, "KE", (8, -4), True)],
+    5: COMMON + [(KE, "KE", (8, -4), True),
+                 ((20.0, 17.0), "平行線 W = 3 m, dW = 0.5 m", (0, 8), False)],
+    6: [(KA, "KA", (-6, 12), True), (SIDE, "曲線位置", (10, -8), True),
+        ((40.0, 20.0), "接線方向端点", (0, 8), True), CENTRE,
+        (KE, "L = 50 m の点", (-100, -30), True)],
+}
+
+
+def labels(source, dxf, target, items=ROAD_LABELS):
     view = drawing_view(source, dxf)
     # point, text, offset of the text, whether the point itself is marked
-    items = [(KA, "KA", (-6, 12), True), (KE, "KE", (8, -4), True),
-             (SIDE, "曲線位置", (10, -8), True), ((30.0, 20.2), "中心線", (0, -26), False),
-             ((30.0, 17.1), "平行線 W = 3 m", (0, 8), False), ((59.3, 27.0), "法線", (8, 0), False)]
     draw = ["convert", source, "-font", FONT, "-pointsize", "16"]
     for (x, y), text, (dx, dy), mark in items:
         px, py = view(x, y)
@@ -112,3 +148,13 @@ if __name__ == "__main__":
     shots, images = sys.argv[1], sys.argv[2]
     callouts(shots + "/road-tarn2.png", images + "/tarn2.png")
     labels(shots + "/road-cad.png", shots + "/road.dxf", images + "/road.png")
+    for tab in range(7):
+        base = "%s/tab%d" % (shots, tab)
+        callouts(base + "-tarn2.png", base + "-tarn2-callouts.png", TAB_CALLOUTS.get(tab, ()))
+        labels(base + "-cad.png", base + ".dxf", base + "-cad-labels.png", TAB_LABELS[tab])
+        subprocess.run(["convert", base + "-tarn2-callouts.png", base + "-cad-labels.png",
+                        "-background", "white", "-gravity", "north", "+append", "-strip",
+                        "%s/tab%d.png" % (images, tab)], check=True)
+    for kind in ("input", "nocad", "nopoint", "cancel", "waiting", "stopped", "result"):
+        subprocess.run(["convert", "%s/message-%s-box.png" % (shots, kind), "-strip",
+                        "%s/message-%s.png" % (images, kind)], check=True)

@@ -27,18 +27,10 @@ fi
 # below the chord: the CAD program answers tarn2's three picks with them.
 picks="10,20;59.92193149366025,22.0810093401773635;35,15"
 
-# TARN_ROAD_PHOTO=1 (the guide's pictures): the fonts the programs ask for
-# drawn with a Japanese proportional face of similar metrics, and window
-# frames drawn by Wine itself, as Windows shows them (no window manager here).
+# TARN_ROAD_PHOTO=1 (the guide's pictures): fonts and frames as on Windows.
 if [[ "${TARN_ROAD_PHOTO:-0}" == 1 ]]; then
-    for face in "ＭＳ Ｐゴシック" "MS PGothic" "MS UI Gothic" "ＭＳ ゴシック" "MS Gothic"; do
-        "$TARN_WINE" reg.exe add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ \
-            /d IPAPGothic /f >/dev/null 2>&1
-    done
-    "$TARN_WINE" reg.exe add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
-        >/dev/null 2>&1
-    "$TARN_WINE" reg.exe add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f \
-        >/dev/null 2>&1
+    source "$TARN_SCRIPTS_DIR/photo-prefix.sh"
+    photo_prefix || exit 1
 fi
 mkdir -p "$out"
 cd "$out" # tarn2 and the curve library share auto_temp.txt here

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Regenerates the pictures of the user guide (docs/images/) from the headless
-# whole road (tarn2's window and the drawing in cadsim after the road) and the
-# figures drawn by scripts/guide-figures.py (SVG, converted with rsvg-convert).
+# whole road (tarn2's window and the drawing in cadsim after the road), from
+# each tab of tarn2 drawn in cadsim and each kind of tarn2's message boxes
+# (scripts/guide-pictures-session.sh), and the figures drawn by
+# scripts/guide-figures.py (SVG, converted with rsvg-convert).
 #
 #   scripts/screenshots.sh
 set -euo pipefail
@@ -17,7 +19,9 @@ TARN_ROAD_PHOTO=1 "$root/scripts/road.sh" --out "$out"
 for picture in road-tarn2 road-cad; do
     [[ -s "$out/$picture.png" ]] || { echo "screenshots.sh: no $picture.png" >&2; exit 1; }
 done
+"$root/scripts/wine-run.sh" --prefix "$root/build/win64/wineprefix" --arch x64 \
+    "$root/scripts/guide-pictures-session.sh" "$root/build/win64/bin" "$out"
 # Numbered callouts on tarn2's window, labels on the drawing; stripped of time
 # stamps and other chunks, so that the same picture gives the same file.
 "$root/scripts/annotate-pictures.py" "$out" "$root/docs/images"
-echo "screenshots.sh: docs/images/{tarn2,road,clothoid,side}.png written"
+echo "screenshots.sh: docs/images/{tarn2,road,clothoid,side,tab0..tab6,message-*}.png written"

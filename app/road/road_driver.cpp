@@ -3,9 +3,13 @@
 // draws a centre line, a parallel line with widening and a normal.
 //
 //   road_driver.exe
+//   road_driver.exe tab N        (the guide's pictures: one tab filled in and drawn)
+//   road_driver.exe message KIND (the guide's pictures: tarn2 led into one message box)
 //
 // The CAD program answers the pick prompts itself (cadsim --pick). Prints one
-// line per step; exit status 0 when every step ended as expected.
+// line per step; exit status 0 when every step ended as expected. For a
+// picture the windows are left as they are for a screenshot; a message box
+// is left open and its place printed as "box: LEFT TOP WIDTH HEIGHT".
 #include "tarn2/controls.h"
 
 #include <windows.h>
@@ -15,10 +19,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 using namespace tarn::app;
@@ -317,17 +323,175 @@ void arrange_for_photo(const Form& form) {
     ::SetWindowPos(form.window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
 }
 
+// The road's points as its picks fill them in (取得桁 7): KA, KE (the 50 m
+// point of the clothoid A = 100 from KA, heading east) and a side point below
+// the chord.
+constexpr const wchar_t* kKaX = L"10";
+constexpr const wchar_t* kKaY = L"20";
+constexpr const wchar_t* kKeX = L"59.9219315";
+constexpr const wchar_t* kKeY = L"22.0810093";
+constexpr const wchar_t* kSideX = L"35";
+constexpr const wchar_t* kSideY = L"15";
+
+bool set_points(Form& form, const wchar_t* step, int tab, const wchar_t* second_x,
+                const wchar_t* second_y) {
+    return set_boxes(form, step, tab,
+                     {{kX0, kKaX},
+                      {kY0, kKaY},
+                      {kX1, second_x},
+                      {kY1, second_y},
+                      {kX2, kSideX},
+                      {kY2, kSideY},
+                      {kA, L"100"},
+                      {kPitch, L"1"}});
+}
+
+// One tab filled in with the road's points and drawn; every tab but the two
+// that draw a clothoid draws the centre line first, for the picture to show
+// what the tab's line belongs to.
+bool photo_tab(Form& form, int tab) {
+    const wchar_t* const centre = L"draw the centre line";
+    const bool own_curve = tab == kTabCentreLine || tab == kTabCentre2;
+    if (!own_curve && !(set_points(form, centre, kTabCentreLine, kKeX, kKeY) &&
+                        draw(form, centre, kTabCentreLine))) {
+        return false;
+    }
+    const wchar_t* const step = L"draw on the tab";
+    bool ok = true;
+    switch (tab) {
+    case kTabPerpendicular1:
+        ok = set_points(form, step, tab, kKeX, kKeY) &&
+             set_boxes(form, step, tab, {{kX3, L"30"}, {kY3, L"30"}});
+        break;
+    case kTabPerpendicular2:
+        ok = set_points(form, step, tab, kKeX, kKeY) && set_boxes(form, step, tab, {{kLLL, L"30"}});
+        break;
+    case kTabParallel:
+        ok = set_points(form, step, tab, kKeX, kKeY) &&
+             set_boxes(form, step, tab, {{kW, L"3"}, {kDw, L"0.5"}});
+        break;
+    case kTabCentre2:
+        // The tangent at KA heading east: the same curve as the road's.
+        ok = set_points(form, step, tab, L"40", kKaY) && set_boxes(form, step, tab, {{kLC, L"50"}});
+        break;
+    default:
+        ok = set_points(form, step, tab, kKeX, kKeY);
+        break;
+    }
+    if (!ok || !draw(form, step, tab)) {
+        return false;
+    }
+    const bool finished = cad_has_finished();
+    report(L"the CAD program has taken every command", finished, finished ? L"" : L"timed out");
+    arrange_for_photo(form);
+    return finished;
+}
+
+// Types one line into the CAD program's command line, as a person does.
+bool type_into_cad(const char* line) {
+    const HWND main = ::FindWindowW(L"CadsimMain", nullptr);
+    COPYDATASTRUCT data = {1, static_cast<DWORD>(std::strlen(line) + 1), const_cast<char*>(line)};
+    DWORD_PTR ignored = 0;
+    return main != nullptr &&
+           ::SendMessageTimeoutW(main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL,
+                                 kAnswerTimeoutMs, &ignored) != 0;
+}
+
+bool cad_prompts(const char* prompt) {
+    return wait_until(
+        [&] {
+            const HWND text = ::FindWindowW(L"CadsimText", nullptr);
+            const HWND pane = ::FindWindowExW(text, nullptr, L"CadsimPane", nullptr);
+            const HWND line = ::FindWindowExW(pane, nullptr, L"CadsimCommandLine", nullptr);
+            char buffer[64] = {};
+            DWORD_PTR copied = 0;
+            return line != nullptr &&
+                   ::SendMessageTimeoutA(line, WM_GETTEXT, sizeof buffer,
+                                         reinterpret_cast<LPARAM>(buffer), SMTO_NORMAL,
+                                         kAnswerTimeoutMs, &copied) != 0 &&
+                   std::string(buffer) == prompt;
+        },
+        kStepTimeoutMs);
+}
+
+// tarn2 led into one kind of message box, which is left open:
+//   input    a box that is not a number (pitch "1m")
+//   nocad    a pick with no CAD program running
+//   stopped  a draw during which the CAD program ends (cadsim --die-after)
+//   nopoint  a pick answered with Enter instead of a point
+//   cancel   a pick cancelled in the CAD program (Esc)
+//   waiting  another button pressed while a pick waits
+//   result   a draw whose curve library returns a code tarn2 does not know
+bool photo_message(Form& form, std::wstring_view kind) {
+    const wchar_t* const step = L"lead tarn2 into the message box";
+    bool pressed = false;
+    if (kind == L"nocad" || kind == L"nopoint" || kind == L"cancel" || kind == L"waiting") {
+        pressed = set_points(form, step, kTabCentreLine, kKeX, kKeY) && form.set_text(kX0, L"") &&
+                  form.set_text(kY0, L"") && form.press(kCommand1);
+        // Then, once the CAD program asks "点を指定: " (in code page 932): Enter,
+        // Esc (^C) or the next pick button.
+        if (pressed && kind != L"nocad") {
+            pressed = cad_prompts("\x93\x5F\x82\xF0\x8E\x77\x92\xE8: ") &&
+                      (kind == L"nopoint"  ? type_into_cad("\n")
+                       : kind == L"cancel" ? type_into_cad("\x03")
+                                           : form.press(kCommand2));
+        }
+    } else if (kind == L"input" || kind == L"stopped" || kind == L"result") {
+        pressed = set_points(form, step, kTabCentreLine, kKeX, kKeY) &&
+                  (kind != L"input" || form.set_text(kPitch, L"1m")) &&
+                  form.select_tab(kTabCentreLine) && form.press(kCommand5);
+    }
+    if (!pressed) {
+        report(step, false, L"the steps before the box failed");
+        return false;
+    }
+    HWND box = nullptr;
+    const DWORD form_thread = ::GetWindowThreadProcessId(form.window(), nullptr);
+    const bool shown = wait_until(
+        [&] {
+            box = nullptr;
+            ::EnumThreadWindows(form_thread, find_message_box, reinterpret_cast<LPARAM>(&box));
+            return box != nullptr;
+        },
+        kStepTimeoutMs);
+    if (!shown) {
+        report(step, false, L"no message box");
+        return false;
+    }
+    // Its frame drawn active, as a box just shown is, whichever window the
+    // CAD program activated last; then its first paint.
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(box, WM_NCACTIVATE, TRUE, 0, SMTO_NORMAL, kAnswerTimeoutMs, &ignored);
+    ::Sleep(500);
+    report(step, true, form.message_box_text());
+    RECT rect = {};
+    ::GetWindowRect(box, &rect);
+    std::printf("box: %ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
+                rect.bottom - rect.top);
+    std::fflush(stdout);
+    return true;
+}
+
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
     Form form;
     if (!form.find()) {
         report(L"find the tarn2 window", false, L"no answering window");
         return 1;
     }
-    if (!find_cad()) {
+    const std::string_view mode = argc == 3 ? argv[1] : "";
+    const std::string_view kind = argc == 3 ? argv[2] : "";
+    // One of the pictures has no CAD program running.
+    if (!(mode == "message" && kind == "nocad") && !find_cad()) {
         report(L"find the CAD program", false, L"no answering window");
         return 1;
+    }
+    if (mode == "tab") {
+        return photo_tab(form, std::atoi(argv[2])) ? 0 : 1;
+    }
+    if (mode == "message") {
+        return photo_message(form, std::wstring(kind.begin(), kind.end())) ? 0 : 1;
     }
     const wchar_t* const centre = L"draw the centre line (A 100, pitch 1 m)";
     const wchar_t* const parallel = L"draw the parallel line (W 3 m, dW 0.5 m, linear)";
