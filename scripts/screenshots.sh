@@ -10,6 +10,12 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 out="$root/build/screenshots"
 mkdir -p "$out"
+# The narrowed face of the photographs (scripts/photo-font.py) needs fontTools,
+# which pulls in heavy packages; only the pictures need it, not the tests.
+if ! dpkg-query -W -f='${Status}' python3-fonttools 2>/dev/null | grep -q '^install ok installed$'; then
+    [[ $(id -u) -eq 0 ]] || { echo "screenshots.sh: installing python3-fonttools needs root" >&2; exit 1; }
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends python3-fonttools >/dev/null
+fi
 # The figures of the clothoid's elements and of the sides, drawn as SVG.
 python3 "$root/scripts/guide-figures.py" "$out"
 for figure in clothoid side; do

@@ -9,7 +9,7 @@ packages=(
     clang libclang-rt-14-dev
     mingw-w64 mingw-w64-tools libwine-dev wine wine64 wine32:i386
     xvfb xauth x11-utils imagemagick locales python3 python3-ezdxf procps psmisc
-    wixl msitools zip python3-markdown librsvg2-bin python3-fonttools
+    wixl msitools zip python3-markdown librsvg2-bin
     fonts-ipafont-gothic
     chromium poppler-utils
 )
