@@ -17,7 +17,7 @@ std::string one(double value, int decimals, bool dms) {
     } else {
         w.fixed(value, decimals);
     }
-    return w.bytes().substr(3);
+    return std::string(w.bytes().substr(3));
 }
 
 // The quoting the setting-out table has always used.
