@@ -34,6 +34,32 @@ void digits_back(char* end, unsigned long long value, int n) {
     }
 }
 
+// The decimal digits of value, written at p; returns the end.
+char* digits(char* p, unsigned long long value) {
+    // Counted by comparisons, not by a chain of divisions.
+    int n = 1;
+    for (unsigned long long bound = 10; n < 19 && value >= bound; bound *= 10) {
+        ++n;
+    }
+    if (n == 19 && value >= 10000000000000000000ULL) {
+        n = 20;
+    }
+    digits_back(p + n, value, n);
+    return p + n;
+}
+
+// The bytes that make a CSV field need quotes.
+struct Special {
+    bool byte[256] = {};
+    constexpr Special() {
+        byte[static_cast<unsigned char>(',')] = true;
+        byte[static_cast<unsigned char>('"')] = true;
+        byte[static_cast<unsigned char>('\r')] = true;
+        byte[static_cast<unsigned char>('\n')] = true;
+    }
+};
+constexpr Special kSpecial;
+
 constexpr unsigned long long kPowers[] = {1,      10,      100,      1000,      10000,
                                           100000, 1000000, 10000000, 100000000, 1000000000};
 
@@ -96,11 +122,12 @@ char* TableWriter::separate(std::size_t n) {
 }
 
 TableWriter& TableWriter::text(std::string_view field) {
-    bool plain = true;
+    // Without a branch per byte: names and stations are short and never quoted.
+    bool special = false;
     for (const char c : field) {
-        plain = plain && c != ',' && c != '"' && c != '\r' && c != '\n';
+        special |= kSpecial.byte[static_cast<unsigned char>(c)];
     }
-    if (plain) {
+    if (!special) {
         char* p = separate(field.size());
         std::memcpy(p, field.data(), field.size());
         commit(p + field.size());
@@ -119,28 +146,67 @@ TableWriter& TableWriter::text(std::string_view field) {
     return *this;
 }
 
-char* write_fixed(char* p, double value, int decimals) {
-    // Fast path: the value scaled to whole units of the last decimal, when it
-    // is far enough from a half that rounding the exact binary value (as
-    // printf does) cannot differ. The product errs by at most half an ulp of
-    // the scaled value, so the margin grows with it; near a tie, to_chars.
-    if (decimals >= 1 && decimals <= 9 && std::fabs(value) < 1e9) {
-        const double scaled = std::fabs(value) * static_cast<double>(kPowers[decimals]);
-        const double whole = std::floor(scaled);
-        const double fraction = scaled - whole;
-        if (scaled < 9e15 && std::fabs(fraction - 0.5) > 1e-6 + scaled * 4e-16) {
-            const unsigned long long units =
-                static_cast<unsigned long long>(whole) + (fraction > 0.5 ? 1 : 0);
-            if (value < 0 && units != 0) {
-                *p++ = '-';
-            }
-            const unsigned long long integer = units / kPowers[decimals];
-            p = std::to_chars(p, p + 24, integer).ptr;
-            *p++ = '.';
-            digits_back(p + decimals, units % kPowers[decimals], decimals);
-            return p + decimals;
-        }
+namespace {
+
+// Fast path: the value scaled to whole units of the last decimal, when it is
+// far enough from a half that rounding the exact binary value (as printf
+// does) cannot differ. The product errs by at most half an ulp of the scaled
+// value, so the margin grows with it. The decimals are a constant here so
+// that the divisions become multiplications.
+template <int Decimals> char* fast_fixed(char* p, double value) {
+    constexpr unsigned long long kUnit = kPowers[Decimals];
+    const double scaled = std::fabs(value) * static_cast<double>(kUnit);
+    const double whole = std::floor(scaled);
+    const double fraction = scaled - whole;
+    if (!(scaled < 9e15 && std::fabs(fraction - 0.5) > 1e-6 + scaled * 4e-16)) {
+        return nullptr;
     }
+    const unsigned long long units =
+        static_cast<unsigned long long>(whole) + (fraction > 0.5 ? 1 : 0);
+    if (value < 0 && units != 0) {
+        *p++ = '-';
+    }
+    p = digits(p, units / kUnit);
+    *p++ = '.';
+    digits_back(p + Decimals, units % kUnit, Decimals);
+    return p + Decimals;
+}
+
+char* try_fast_fixed(char* p, double value, int decimals) {
+    if (!(std::fabs(value) < 1e9)) {
+        return nullptr;
+    }
+    switch (decimals) {
+    case 1:
+        return fast_fixed<1>(p, value);
+    case 2:
+        return fast_fixed<2>(p, value);
+    case 3:
+        return fast_fixed<3>(p, value);
+    case 4:
+        return fast_fixed<4>(p, value);
+    case 5:
+        return fast_fixed<5>(p, value);
+    case 6:
+        return fast_fixed<6>(p, value);
+    case 7:
+        return fast_fixed<7>(p, value);
+    case 8:
+        return fast_fixed<8>(p, value);
+    case 9:
+        return fast_fixed<9>(p, value);
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace
+
+char* write_fixed(char* p, double value, int decimals) {
+    if (char* end = try_fast_fixed(p, value, decimals)) {
+        return end;
+    }
+    // Near a tie, and outside the fast path's range: to_chars, exact.
     const auto result =
         std::to_chars(p, p + kFixedChars - 1, value, std::chars_format::fixed, decimals);
     // "-0.000" says nothing a reader needs.
@@ -162,8 +228,7 @@ TableWriter& TableWriter::fixed(double value, int decimals) {
     return *this;
 }
 
-TableWriter& TableWriter::dms(double degrees, int second_decimals) {
-    char* p = separate(64);
+char* write_dms(char* p, double degrees, int second_decimals) {
     // Whole units of the last decimal of a second, rounded once, so 59.995" carries.
     long long scale = 1;
     for (int i = 0; i < second_decimals; ++i) {
@@ -198,7 +263,18 @@ TableWriter& TableWriter::dms(double degrees, int second_decimals) {
         p += second_decimals;
     }
     std::memcpy(p, "\"\"\"", 3);
-    commit(p + 3);
+    return p + 3;
+}
+
+TableWriter& TableWriter::dms(double degrees, int second_decimals) {
+    commit(write_dms(separate(kDmsChars), degrees, second_decimals));
+    return *this;
+}
+
+TableWriter& TableWriter::formatted(std::string_view field) {
+    char* p = separate(field.size());
+    std::memcpy(p, field.data(), field.size());
+    commit(p + field.size());
     return *this;
 }
 

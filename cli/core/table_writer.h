@@ -17,6 +17,10 @@ namespace tarn_cli {
 // "0.000", into out (room for kFixedChars); returns the end.
 constexpr std::size_t kFixedChars = 400;
 char* write_fixed(char* out, double value, int decimals);
+// The dms field as TableWriter::dms writes it, quotes included, into out
+// (room for kDmsChars, second_decimals at most 9); returns the end.
+constexpr std::size_t kDmsChars = 64;
+char* write_dms(char* out, double degrees, int second_decimals);
 
 class TableWriter {
 public:
@@ -33,6 +37,9 @@ public:
     // up to 360° reads 0°).
     TableWriter& dms(double degrees, int second_decimals);
     TableWriter& empty();
+    // A field formatted already (by write_fixed or write_dms, or text that
+    // needs no quotes), as it is: a field repeated in rows is formatted once.
+    TableWriter& formatted(std::string_view field);
     void end_row();
 
     void reserve(std::size_t bytes); // in memory only
