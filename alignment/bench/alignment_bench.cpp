@@ -3,6 +3,7 @@
 // against the floor of writing the stakes table's bytes alone; and the
 // nearest-point query per point.
 #include "alignment_tables.h"
+#include "tarn/alignment/outputs.h"
 #include "tarn/alignment/solver.h"
 #include "tarn/alignment/stations.h"
 
@@ -121,6 +122,41 @@ static void BM_WholeRun(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_WholeRun)->Unit(benchmark::kMillisecond);
+
+// The same with the drawings too, as --landxml --report --dxf --svg add
+// them: every output of the command.
+static void BM_EveryOutput(benchmark::State& state) {
+    for (auto _ : state) {
+        const Solution s = solve(polygon());
+        const auto all = stakes(s.alignment, kStakes);
+        write("bench-ip.csv", ip_table_csv(s.alignment, TableLanguage::japanese));
+        write("bench-elements.csv", elements_csv(s.alignment, TableLanguage::japanese));
+        write("bench-points.csv", main_points_csv(s.alignment, 20.0, TableLanguage::japanese));
+        write_stakes("bench-stakes.csv", all);
+        OutputRequest request;
+        request.landxml_path = "bench.xml";
+        request.report_path = "bench.html";
+        request.dxf_path = "bench.dxf";
+        request.svg_path = "bench.svg";
+        request.landxml.interval = 20.0;
+        request.landxml.date = "2026-12-09";
+        request.landxml.time = "00:00:00";
+        ReportOptions& r = request.report;
+        r.date = request.landxml.date;
+        r.interval = 20.0;
+        r.left_width = kStakes.left_width;
+        r.right_width = kStakes.right_width;
+        r.centre_stakes.reserve(all.size());
+        for (const CentreStake& c : all) {
+            r.centre_stakes.push_back({c.name, c.distance, c.centre, c.direction});
+            r.width_stakes.push_back({c.name, c.left, c.right});
+        }
+        for (const auto& [path, bytes] : render_outputs(s.alignment, request)) {
+            write(path, bytes);
+        }
+    }
+}
+BENCHMARK(BM_EveryOutput)->Unit(benchmark::kMillisecond);
 
 // The stakes table through the table writer alone, and its bytes written
 // alone: the floor.
