@@ -150,15 +150,14 @@ namespace {
 
 // Fast path: the value scaled to whole units of the last decimal, when it is
 // far enough from a half that rounding the exact binary value (as printf
-// does) cannot differ. The product errs by at most half an ulp of the scaled
-// value, so the margin grows with it. The decimals are a constant here so
-// that the divisions become multiplications.
+// does) cannot differ; anything near a tie takes to_chars. The decimals are a
+// constant here so that the divisions become multiplications.
 template <int Decimals> char* fast_fixed(char* p, double value) {
     constexpr unsigned long long kUnit = kPowers[Decimals];
     const double scaled = std::fabs(value) * static_cast<double>(kUnit);
     const double whole = std::floor(scaled);
     const double fraction = scaled - whole;
-    if (!(scaled < 9e15 && std::fabs(fraction - 0.5) > 1e-6 + scaled * 4e-16)) {
+    if (!(scaled < 9e15 && std::fabs(fraction - 0.5) > 1e-6)) {
         return nullptr;
     }
     const unsigned long long units =
