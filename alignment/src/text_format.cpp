@@ -31,17 +31,16 @@ std::string fixed(double value, int decimals) {
     return std::string(begin, static_cast<const char*>(result.ptr));
 }
 
-std::string xml_escape(const std::string& text) {
+void append_xml_escaped(std::string& out, std::string_view text) {
     // Most texts (names, stations) need nothing: one scan, one copy.
     bool plain = true;
     for (const char c : text) {
         plain = plain && c != '&' && c != '<' && c != '>' && c != '"';
     }
     if (plain) {
-        return text;
+        out += text;
+        return;
     }
-    std::string out;
-    out.reserve(text.size() + 16);
     for (const char c : text) {
         switch (c) {
         case '&':
@@ -60,6 +59,12 @@ std::string xml_escape(const std::string& text) {
             out += c;
         }
     }
+}
+
+std::string xml_escape(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    append_xml_escaped(out, text);
     return out;
 }
 
