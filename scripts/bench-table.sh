@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
 # The setting-out table of one clothoid (`tarn centre ... --csv`) on an
 # optimised native build, against writing the same bytes alone: best wall
-# time of several runs of each, and their ratio.
+# time of several runs of each, and their ratio. TARN=path times another
+# build of the program instead (an older one, to compare).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 pitch="${1:-0.00035}"
 runs="${2:-7}"
-cmake -S "$root" -B "$root/build/bench" -DCMAKE_BUILD_TYPE=Release -DTARN_SANITIZE=OFF >/dev/null
-cmake --build "$root/build/bench" -j 2 --target tarn >/dev/null
+tarn="${TARN:-}"
+if [ -z "$tarn" ]; then
+    cmake -S "$root" -B "$root/build/bench" -DCMAKE_BUILD_TYPE=Release -DTARN_SANITIZE=OFF >/dev/null
+    cmake --build "$root/build/bench" -j 2 --target tarn >/dev/null
+    tarn="$root/build/bench/bin/tarn"
+fi
 mkdir -p "$root/build/bench/run"
 cd "$root/build/bench/run"
-python3 - "$root/build/bench/bin/tarn" "$pitch" "$runs" <<'PY'
+python3 - "$tarn" "$pitch" "$runs" <<'PY'
 import os, subprocess, sys, time
 
 tarn, pitch, runs = sys.argv[1], sys.argv[2], int(sys.argv[3])
