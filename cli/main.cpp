@@ -177,9 +177,11 @@ int run_construction(Options& o, Kind kind) {
         files.push_back(bytes_file(o.svg, svg_preview(result)));
     }
     if (!o.csv.empty()) {
-        files.push_back(bytes_file(
-            o.csv, setting_out_csv(result, o.lang == "en" ? Language::english : Language::japanese,
-                                   o.axes == "survey" ? Axes::survey : Axes::drawing)));
+        const Language language = o.lang == "en" ? Language::english : Language::japanese;
+        const Axes axes = o.axes == "survey" ? Axes::survey : Axes::drawing;
+        files.push_back({o.csv, false, [&result, language, axes](std::FILE* out) {
+                             write_setting_out_csv(out, result, language, axes);
+                         }});
     }
     if (!o.landxml.empty()) {
         files.push_back(bytes_file(

@@ -3,6 +3,7 @@
 // against the floor of writing the stakes table's bytes alone; and the
 // nearest-point query per point.
 #include "alignment_tables.h"
+#include "tarn/alignment/outputs.h"
 #include "tarn/alignment/solver.h"
 #include "tarn/alignment/stations.h"
 
@@ -81,6 +82,13 @@ void write(const std::string& path, const std::string& bytes) {
     std::fclose(f);
 }
 
+// As the command writes it: streamed to the file.
+void write_stakes(const std::string& path, const std::vector<CentreStake>& all) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    write_stakes_csv(f, all, 20.0, true, TableLanguage::japanese);
+    std::fclose(f);
+}
+
 } // namespace
 
 static void BM_Solve(benchmark::State& state) {
@@ -110,10 +118,66 @@ static void BM_WholeRun(benchmark::State& state) {
         write("bench-ip.csv", ip_table_csv(s.alignment, TableLanguage::japanese));
         write("bench-elements.csv", elements_csv(s.alignment, TableLanguage::japanese));
         write("bench-points.csv", main_points_csv(s.alignment, 20.0, TableLanguage::japanese));
-        write("bench-stakes.csv", stakes_csv(all, 20.0, true, TableLanguage::japanese));
+        write_stakes("bench-stakes.csv", all);
     }
 }
 BENCHMARK(BM_WholeRun)->Unit(benchmark::kMillisecond);
+
+// What the command asks of the drawings for --landxml --report --dxf --svg.
+OutputRequest drawings(const std::vector<CentreStake>& all, const std::string& only = {}) {
+    OutputRequest request;
+    const auto path = [&](const char* name) { return only.empty() || only == name ? name : ""; };
+    request.landxml_path = path("bench.xml");
+    request.report_path = path("bench.html");
+    request.dxf_path = path("bench.dxf");
+    request.svg_path = path("bench.svg");
+    request.landxml.interval = 20.0;
+    request.landxml.date = "2026-12-09";
+    request.landxml.time = "00:00:00";
+    ReportOptions& r = request.report;
+    r.date = request.landxml.date;
+    r.interval = 20.0;
+    r.left_width = kStakes.left_width;
+    r.right_width = kStakes.right_width;
+    r.centre_stakes.reserve(all.size());
+    for (const CentreStake& c : all) {
+        r.centre_stakes.push_back({c.name, c.distance, c.centre, c.direction});
+        r.width_stakes.push_back({c.name, c.left, c.right});
+    }
+    return request;
+}
+
+// The same with the drawings too, as --landxml --report --dxf --svg add
+// them: every output of the command.
+static void BM_EveryOutput(benchmark::State& state) {
+    for (auto _ : state) {
+        const Solution s = solve(polygon());
+        const auto all = stakes(s.alignment, kStakes);
+        write("bench-ip.csv", ip_table_csv(s.alignment, TableLanguage::japanese));
+        write("bench-elements.csv", elements_csv(s.alignment, TableLanguage::japanese));
+        write("bench-points.csv", main_points_csv(s.alignment, 20.0, TableLanguage::japanese));
+        write_stakes("bench-stakes.csv", all);
+        for (const auto& [path, bytes] : render_outputs(s.alignment, drawings(all))) {
+            write(path, bytes);
+        }
+    }
+}
+BENCHMARK(BM_EveryOutput)->Unit(benchmark::kMillisecond);
+
+// Each drawing alone, rendered and written.
+static void BM_Drawing(benchmark::State& state, const char* path) {
+    const Alignment a = solved();
+    const OutputRequest request = drawings(stakes(a, kStakes), path);
+    for (auto _ : state) {
+        for (const auto& [name, bytes] : render_outputs(a, request)) {
+            write(name, bytes);
+        }
+    }
+}
+BENCHMARK_CAPTURE(BM_Drawing, landxml, "bench.xml")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Drawing, report, "bench.html")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Drawing, dxf, "bench.dxf")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Drawing, svg, "bench.svg")->Unit(benchmark::kMillisecond);
 
 // The stakes table through the table writer alone, and its bytes written
 // alone: the floor.
@@ -121,7 +185,7 @@ static void BM_StakesTable(benchmark::State& state) {
     const Alignment a = solved();
     const auto all = stakes(a, kStakes);
     for (auto _ : state) {
-        write("bench-stakes.csv", stakes_csv(all, 20.0, true, TableLanguage::japanese));
+        write_stakes("bench-stakes.csv", all);
     }
 }
 BENCHMARK(BM_StakesTable)->Unit(benchmark::kMillisecond);

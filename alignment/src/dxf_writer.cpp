@@ -3,7 +3,9 @@
 #include "text_format.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <string_view>
 
 namespace tarn::alignment {
 namespace {
@@ -48,16 +50,29 @@ std::string dxf_text(const std::string& utf8) {
 
 class Writer {
 public:
-    void pair(int code, const std::string& value) {
-        out_ += std::to_string(code);
+    void pair(int code, std::string_view value) {
+        // Formatted on the stack: a drawing of a long line has millions of pairs.
+        char text[16];
+        const char* end = std::to_chars(text, text + sizeof text, code).ptr;
+        out_.append(text, static_cast<std::size_t>(end - text));
         out_ += '\n';
         out_ += value;
         out_ += '\n';
     }
+    // As exact() writes it, without a string of its own.
+    void number(int code, double value) {
+        if (value == 0.0) {
+            pair(code, "0"); // also for -0
+            return;
+        }
+        char text[32];
+        const char* end = std::to_chars(text, text + sizeof text, value).ptr;
+        pair(code, std::string_view(text, static_cast<std::size_t>(end - text)));
+    }
     // A survey point in drawing axes: X east, Y north.
     void point(int code, Point p) {
-        pair(code, exact(p.y));
-        pair(code + 10, exact(p.x));
+        number(code, p.y);
+        number(code + 10, p.x);
         pair(code + 20, "0.0");
     }
     void line(const char* layer, Point a, Point b) {

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
 #include <limits>
+#include <string_view>
 
 namespace tarn::alignment {
 namespace {
@@ -48,6 +50,17 @@ std::string curve_spec(const CurveSpec& s) {
 
 std::string cell(const std::string& text) {
     return "<td>" + xml_escape(text) + "</td>";
+}
+
+// A row of cells appended in place: the stake tables have a row per stake.
+void row(std::string& h, std::initializer_list<std::string_view> cells) {
+    h += "<tr>";
+    for (const std::string_view text : cells) {
+        h += "<td>";
+        detail::append_xml_escaped(h, text);
+        h += "</td>";
+    }
+    h += "</tr>\n";
 }
 
 // Survey coordinates to the SVG page: east to the right, north up.
@@ -278,16 +291,16 @@ std::string write_report_html(const Alignment& a, const ReportOptions& o) {
          "<h2>中心杭</h2><table>\n<tr><th>測点</th><th>追加距離</th><th>X</th><th>Y</th>"
          "<th>方向角</th></tr>\n";
     for (const Stake& s : o.centre_stakes) {
-        h += "<tr>" + cell(s.name) + cell(fixed(s.distance, 3)) + cell(fixed(s.point.x, 4)) +
-             cell(fixed(s.point.y, 4)) + cell(direction_dms(s.direction)) + "</tr>\n";
+        row(h, {s.name, fixed(s.distance, 3), fixed(s.point.x, 4), fixed(s.point.y, 4),
+                direction_dms(s.direction)});
     }
     h += "</table>\n";
     if (!o.width_stakes.empty()) {
         h += "<h2>幅杭</h2><table>\n<tr><th>測点</th><th>左 X</th><th>左 Y</th><th>右 X</th>"
              "<th>右 Y</th></tr>\n";
         for (const WidthStake& w : o.width_stakes) {
-            h += "<tr>" + cell(w.name) + cell(fixed(w.left.x, 4)) + cell(fixed(w.left.y, 4)) +
-                 cell(fixed(w.right.x, 4)) + cell(fixed(w.right.y, 4)) + "</tr>\n";
+            row(h, {w.name, fixed(w.left.x, 4), fixed(w.left.y, 4), fixed(w.right.x, 4),
+                    fixed(w.right.y, 4)});
         }
         h += "</table>\n";
     }

@@ -124,16 +124,21 @@ LinePose pose_at(const Alignment& a, double distance) {
 }
 
 std::vector<CentreStake> stakes(const Alignment& a, const StakeOptions& o) {
+    // A stake is named from its station only when it is kept, and the
+    // stakes and the main points, each in order along the line already, are
+    // merged rather than sorted.
     struct Wanted {
         double distance;
-        std::string name;
-        int rank; // a main point's name wins over a stake number at one place
+        double station;          // the stake's, for its name
+        const std::string* name; // a main point's; null for a stake
+        int rank;                // a main point's name wins over a stake number at one place
     };
     std::vector<Wanted> wanted;
     const double length = a.length();
     const double step = o.pitch > 0 ? o.pitch : o.interval;
     double base_station = a.start_station;
     double base_internal = 0.0;
+    wanted.reserve(static_cast<std::size_t>(std::max(0.0, length / step)) + 2 + a.equations.size());
     for (std::size_t j = 0; j <= a.equations.size(); ++j) {
         const double end = j < a.equations.size() ? a.equations[j].internal : length;
         const double first = std::ceil((base_station - kEquationTolerance) / step);
@@ -144,23 +149,35 @@ std::vector<CentreStake> stakes(const Alignment& a, const StakeOptions& o) {
                 (j < a.equations.size() && s > end - kEquationTolerance)) {
                 break;
             }
-            wanted.push_back(
-                {std::clamp(s, 0.0, length), station_notation(station, o.interval), 1});
+            wanted.push_back({std::clamp(s, 0.0, length), station, nullptr, 1});
         }
         if (j < a.equations.size()) {
             base_station = a.equations[j].ahead;
             base_internal = a.equations[j].internal;
         }
     }
-    if (o.main_points) {
-        for (const MainPoint& m : a.main_points) {
-            wanted.push_back({m.distance, m.name, 0});
-        }
-    }
-    std::stable_sort(wanted.begin(), wanted.end(), [](const Wanted& x, const Wanted& y) {
+    const auto before = [](const Wanted& x, const Wanted& y) {
         return x.distance < y.distance - kEquationTolerance ||
                (std::fabs(x.distance - y.distance) <= kEquationTolerance && x.rank < y.rank);
-    });
+    };
+    if (o.main_points) {
+        const auto stakes_end = static_cast<std::ptrdiff_t>(wanted.size());
+        for (const MainPoint& m : a.main_points) {
+            wanted.push_back({m.distance, 0.0, &m.name, 0});
+        }
+        // Both runs in order: merging them is the stable sort of the whole.
+        const auto middle = wanted.begin() + stakes_end;
+        if (std::is_sorted(wanted.begin(), middle, before) &&
+            std::is_sorted(middle, wanted.end(), before)) {
+            std::vector<Wanted> merged(wanted.size());
+            std::merge(wanted.begin(), middle, middle, wanted.end(), merged.begin(), before);
+            wanted.swap(merged);
+        } else {
+            std::stable_sort(wanted.begin(), wanted.end(), before);
+        }
+    } else {
+        std::stable_sort(wanted.begin(), wanted.end(), before);
+    }
 
     std::vector<CentreStake> out;
     out.reserve(wanted.size());
@@ -169,7 +186,7 @@ std::vector<CentreStake> stakes(const Alignment& a, const StakeOptions& o) {
     for (const Wanted& w : wanted) {
         if (!out.empty() && std::fabs(out.back().distance - w.distance) <= kEquationTolerance) {
             if (w.rank == 0) {
-                out.back().name += "=" + w.name; // two main points at one place (S型)
+                out.back().name += "=" + *w.name; // two main points at one place (S型)
             }
             continue;
         }
@@ -178,7 +195,7 @@ std::vector<CentreStake> stakes(const Alignment& a, const StakeOptions& o) {
             ++element;
         }
         CentreStake stake;
-        stake.name = w.name;
+        stake.name = w.name != nullptr ? *w.name : station_notation(w.station, o.interval);
         stake.distance = w.distance;
         stake.station = displayed_station(a, w.distance);
         if (!a.elements.empty()) {

@@ -20,16 +20,27 @@ std::string fixed(double value, int decimals) {
     std::array<char, 64> buffer{};
     const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
                                       std::chars_format::fixed, decimals);
-    std::string text(buffer.data(), result.ptr);
-    if (text[0] == '-' && text.find_first_not_of("-0.") == std::string::npos) {
-        text.erase(0, 1);
+    const char* begin = buffer.data();
+    if (*begin == '-') {
+        bool zero = true;
+        for (const char* p = begin + 1; p < result.ptr; ++p) {
+            zero = zero && (*p == '0' || *p == '.');
+        }
+        begin += zero ? 1 : 0;
     }
-    return text;
+    return std::string(begin, static_cast<const char*>(result.ptr));
 }
 
-std::string xml_escape(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
+void append_xml_escaped(std::string& out, std::string_view text) {
+    // Most texts (names, stations) need nothing: one scan, one copy.
+    bool plain = true;
+    for (const char c : text) {
+        plain = plain && c != '&' && c != '<' && c != '>' && c != '"';
+    }
+    if (plain) {
+        out += text;
+        return;
+    }
     for (const char c : text) {
         switch (c) {
         case '&':
@@ -48,6 +59,12 @@ std::string xml_escape(const std::string& text) {
             out += c;
         }
     }
+}
+
+std::string xml_escape(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    append_xml_escaped(out, text);
     return out;
 }
 
@@ -67,9 +84,15 @@ std::string direction_ddmmss(double radians) {
     const long long d = hundredths / 360000;
     const long long m = hundredths / 6000 % 60;
     const long long s = hundredths % 6000;
+    // "%lld.%02lld%04lld", by hand: every stake carries one.
     std::array<char, 32> buffer{};
-    std::snprintf(buffer.data(), buffer.size(), "%lld.%02lld%04lld", d, m, s);
-    return buffer.data();
+    char* p = std::to_chars(buffer.data(), buffer.data() + 24, d).ptr;
+    *p++ = '.';
+    const long long tail = m * 10000 + s;
+    for (long long digit = 100000; digit > 0; digit /= 10) {
+        *p++ = static_cast<char>('0' + tail / digit % 10);
+    }
+    return std::string(buffer.data(), p);
 }
 
 } // namespace tarn::alignment::detail

@@ -4,6 +4,7 @@
 #include "tarn/alignment/alignment.h"
 
 #include <string>
+#include <string_view>
 
 namespace tarn::alignment::detail {
 
@@ -17,6 +18,8 @@ std::string fixed(double value, int decimals);
 
 // Text safe inside an XML attribute or element.
 std::string xml_escape(const std::string& text);
+// The same, appended to out.
+void append_xml_escaped(std::string& out, std::string_view text);
 
 // A direction (radians clockwise from north) in [0, 2 pi).
 double normalised_direction(double radians);

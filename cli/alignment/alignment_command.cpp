@@ -69,14 +69,14 @@ double parse_station(const std::string& text, double interval) {
 std::string fixed(double value, int decimals) {
     TableWriter w;
     w.fixed(value, decimals);
-    return w.bytes().substr(3);
+    return std::string(w.bytes().substr(3));
 }
 
 std::string dms_text(double radians) {
     TableWriter w;
     w.dms(azimuth_degrees(radians), 2);
     // Unquoted for the console.
-    std::string text = w.bytes().substr(4);
+    std::string text(w.bytes().substr(4));
     return text.substr(0, text.size() - 3) + "\"";
 }
 
@@ -387,8 +387,11 @@ int run_alignment_command(const AlignmentCommand& command) {
         files.push_back(bytes_file(o.csv + "-ip.csv", ip_table_csv(a, language)));
         files.push_back(bytes_file(o.csv + "-elements.csv", elements_csv(a, language)));
         files.push_back(bytes_file(o.csv + "-points.csv", main_points_csv(a, interval, language)));
+        // Streamed when the files are written: `all` outlives them.
         files.push_back(
-            bytes_file(o.csv + "-stakes.csv", stakes_csv(all, interval, widths, language)));
+            {o.csv + "-stakes.csv", false, [&all, interval, widths, language](std::FILE* out) {
+                 write_stakes_csv(out, all, interval, widths, language);
+             }});
     }
     if (drawings) {
         OutputRequest request;

@@ -148,24 +148,29 @@ std::string main_points_csv(const Alignment& a, double interval, TableLanguage l
     return w.take();
 }
 
-std::string stakes_csv(const std::vector<CentreStake>& stakes, double interval, bool widths,
-                       TableLanguage language) {
+namespace {
+
+void stakes_rows(TableWriter& w, const std::vector<CentreStake>& stakes, double interval,
+                 bool widths, TableLanguage language) {
     const bool ja = language == TableLanguage::japanese;
-    TableWriter w;
-    w.reserve(stakes.size() * (widths ? 240 : 90) + 256);
     header(w, language, {"点名", "区分", "測点", "追加距離", "X", "Y", "方向角"},
            {"name", "kind", "station", "distance", "X", "Y", "direction"});
     for (const CentreStake& s : stakes) {
+        // The width stakes' rows repeat the centre's station, distance and
+        // direction: each formatted once.
         const std::string station = station_notation(s.station, interval);
+        char distance_text[kFixedChars];
+        const std::string_view distance(
+            distance_text,
+            static_cast<std::size_t>(write_fixed(distance_text, s.distance, 4) - distance_text));
+        char direction_text[kDmsChars];
+        const std::string_view direction(
+            direction_text,
+            static_cast<std::size_t>(write_dms(direction_text, azimuth_degrees(s.direction), 2) -
+                                     direction_text));
         const auto row = [&](const char* kind, Point p) {
-            w.text(s.name)
-                .text(kind)
-                .text(station)
-                .fixed(s.distance, 4)
-                .fixed(p.x, 4)
-                .fixed(p.y, 4)
-                .dms(azimuth_degrees(s.direction), 2);
-            w.end_row();
+            w.text(s.name).text(kind).text(station).formatted(distance).fixed(p.x, 4).fixed(p.y, 4);
+            w.formatted(direction).end_row();
         };
         row(ja ? "中心" : "centre", s.centre);
         if (widths) {
@@ -173,7 +178,22 @@ std::string stakes_csv(const std::vector<CentreStake>& stakes, double interval, 
             row(ja ? "右幅杭" : "right", s.right);
         }
     }
+}
+
+} // namespace
+
+std::string stakes_csv(const std::vector<CentreStake>& stakes, double interval, bool widths,
+                       TableLanguage language) {
+    TableWriter w;
+    w.reserve(stakes.size() * (widths ? 330 : 110) + 256);
+    stakes_rows(w, stakes, interval, widths, language);
     return w.take();
+}
+
+void write_stakes_csv(std::FILE* out, const std::vector<CentreStake>& stakes, double interval,
+                      bool widths, TableLanguage language) {
+    TableWriter w(out);
+    stakes_rows(w, stakes, interval, widths, language);
 }
 
 } // namespace tarn_cli

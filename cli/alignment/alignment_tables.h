@@ -5,6 +5,7 @@
 #include "tarn/alignment/alignment.h"
 #include "tarn/alignment/stations.h"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,9 @@ std::string main_points_csv(const tarn::alignment::Alignment& a, double interval
 // are given.
 std::string stakes_csv(const std::vector<tarn::alignment::CentreStake>& stakes, double interval,
                        bool widths, TableLanguage language);
+// The same, streamed to a file.
+void write_stakes_csv(std::FILE* out, const std::vector<tarn::alignment::CentreStake>& stakes,
+                      double interval, bool widths, TableLanguage language);
 
 // Radians clockwise from north to degrees in [0, 360).
 double azimuth_degrees(double radians);

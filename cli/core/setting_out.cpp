@@ -3,6 +3,8 @@
 #include "numbers.h"
 #include "table_writer.h"
 
+#include <cstring>
+#include <string_view>
 #include <vector>
 
 namespace tarn_cli {
@@ -12,28 +14,46 @@ bool has_offsets(Kind kind) {
     return kind != Kind::centre && kind != Kind::centre_of_length;
 }
 
-std::string station_name(double station) {
-    return station == 0.0 ? "KA" : "KA+" + fixed(station, 3);
+// Formatted into a buffer of the caller's: a table names every vertex so.
+struct StationName {
+    char text[kFixedChars + 3];
+    std::string_view view;
+};
+
+void station_name(double station, StationName& name) {
+    if (station == 0.0) {
+        name.view = "KA";
+        return;
+    }
+    std::memcpy(name.text, "KA+", 3);
+    const char* end = write_fixed(name.text + 3, station, 3);
+    name.view = {name.text, static_cast<std::size_t>(end - name.text)};
 }
 
 // Names of the points as a survey crew marks them.
-std::string point_name(const Result& r, std::size_t i) {
+std::string_view point_name(const Result& r, std::size_t i, StationName& name) {
     const bool last = i + 1 == r.vertex_count();
     switch (r.request().kind) {
     case Kind::normal:
         return i == 0 ? "KE" : "N";
     case Kind::normal_at:
-        return i == 0 ? station_name(r.station_m(0)) : "N";
+        if (i != 0) {
+            return "N";
+        }
+        station_name(r.station_m(0), name);
+        return name.view;
     case Kind::perpendicular:
         return i == 0 ? "P" : "F";
     default:
-        return last ? "KE" : station_name(r.station_m(i));
+        if (last) {
+            return "KE";
+        }
+        station_name(r.station_m(i), name);
+        return name.view;
     }
 }
 
-} // namespace
-
-std::string setting_out_csv(const Result& r, Language language, Axes axes) {
+void setting_out_rows(TableWriter& w, const Result& r, Language language, Axes axes) {
     const bool ja = language == Language::japanese;
     const bool survey = axes == Axes::survey;
     std::vector<std::string> header;
@@ -60,12 +80,11 @@ std::string setting_out_csv(const Result& r, Language language, Axes axes) {
             header.push_back("offset (m, right of travel +)");
         }
     }
-    TableWriter w;
-    w.reserve(r.listed_vertices().size() * 110 + 512);
     for (const std::string& name : header) {
         w.text(name);
     }
     w.end_row();
+    StationName name;
     for (const std::size_t i : r.listed_vertices()) {
         const curvelib::Point p = r.vertex(i);
         const double station = r.station_m(i);
@@ -74,7 +93,7 @@ std::string setting_out_csv(const Result& r, Language language, Axes axes) {
             direction = 3.14159265358979323846 / 2 - direction;
         }
         const double degrees = degrees_0_360(direction);
-        w.text(point_name(r, i))
+        w.text(point_name(r, i, name))
             .fixed(station, 6)
             .fixed(survey ? p.y : p.x, 6)
             .fixed(survey ? p.x : p.y, 6)
@@ -90,7 +109,20 @@ std::string setting_out_csv(const Result& r, Language language, Axes axes) {
         }
         w.end_row();
     }
+}
+
+} // namespace
+
+std::string setting_out_csv(const Result& r, Language language, Axes axes) {
+    TableWriter w;
+    w.reserve(r.listed_vertices().size() * 110 + 512);
+    setting_out_rows(w, r, language, axes);
     return w.take();
+}
+
+void write_setting_out_csv(std::FILE* out, const Result& r, Language language, Axes axes) {
+    TableWriter w(out);
+    setting_out_rows(w, r, language, axes);
 }
 
 } // namespace tarn_cli

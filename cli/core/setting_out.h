@@ -4,6 +4,7 @@
 
 #include "construction.h"
 
+#include <cstdio>
 #include <string>
 
 namespace tarn_cli {
@@ -15,5 +16,7 @@ enum class Language { japanese, english };
 enum class Axes { drawing, survey };
 
 std::string setting_out_csv(const Result& result, Language language, Axes axes);
+// The same, streamed to a file.
+void write_setting_out_csv(std::FILE* out, const Result& result, Language language, Axes axes);
 
 } // namespace tarn_cli

@@ -1,17 +1,35 @@
-// The one CSV writer of tarn's tables: rows appended to one buffer with
-// numbers formatted by std::to_chars, so a table costs little more than
-// writing its bytes. UTF-8 with a byte-order mark and CR LF, as Excel on
-// Japanese Windows reads it.
+// The one CSV writer of tarn's tables: fields formatted straight into one
+// buffer (numbers by integer arithmetic, std::to_chars where rounding is
+// close), so a table costs little more than writing its bytes; given a file,
+// the buffer goes to it block by block, so a large table never lies whole in
+// memory. UTF-8 with a byte-order mark and CR LF, as Excel on Japanese
+// Windows reads it.
 #pragma once
 
+#include <cstddef>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
 namespace tarn_cli {
 
+// value with that many decimals as printf's "%.*f" writes it, "-0.000" as
+// "0.000", into out (room for kFixedChars); returns the end.
+constexpr std::size_t kFixedChars = 400;
+char* write_fixed(char* out, double value, int decimals);
+// The dms field as TableWriter::dms writes it, quotes included, into out
+// (room for kDmsChars, second_decimals at most 9); returns the end.
+constexpr std::size_t kDmsChars = 64;
+char* write_dms(char* out, double degrees, int second_decimals);
+
 class TableWriter {
 public:
     TableWriter(); // starts with the byte-order mark
+    // Streams to sink; what is left is written by flush() or on destruction.
+    explicit TableWriter(std::FILE* sink);
+    ~TableWriter();
+    TableWriter(const TableWriter&) = delete;
+    TableWriter& operator=(const TableWriter&) = delete;
 
     TableWriter& text(std::string_view field);      // quoted where it must be
     TableWriter& fixed(double value, int decimals); // "12.500"; "-0.000" reads "0.000"
@@ -19,15 +37,32 @@ public:
     // up to 360° reads 0°).
     TableWriter& dms(double degrees, int second_decimals);
     TableWriter& empty();
+    // A field formatted already (by write_fixed or write_dms, or text that
+    // needs no quotes), as it is: a field repeated in rows is formatted once.
+    TableWriter& formatted(std::string_view field);
     void end_row();
 
-    void reserve(std::size_t bytes) { out_.reserve(bytes); }
-    const std::string& bytes() const { return out_; }
-    std::string take() { return std::move(out_); }
+    void reserve(std::size_t bytes); // in memory only
+    std::string_view bytes() const { return {out_.data(), size_}; }
+    std::string take(); // in memory only
+    void flush();       // to the sink
 
 private:
-    void separate();
+    // Room for n more bytes at the end of what is written.
+    char* room(std::size_t n) {
+        if (out_.size() - size_ < n) {
+            grow(n);
+        }
+        return out_.data() + size_;
+    }
+    void grow(std::size_t n);
+    void commit(const char* end) { size_ = static_cast<std::size_t>(end - out_.data()); }
+    char* separate(std::size_t n); // the comma before a field and room for it
+
+    // Sized ahead; the first size_ bytes are the table.
     std::string out_;
+    std::size_t size_ = 0;
+    std::FILE* sink_ = nullptr;
     bool row_started_ = false;
 };
 

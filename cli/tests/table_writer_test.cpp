@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <random>
 #include <string>
 
@@ -17,7 +19,7 @@ std::string one(double value, int decimals, bool dms) {
     } else {
         w.fixed(value, decimals);
     }
-    return w.bytes().substr(3);
+    return std::string(w.bytes().substr(3));
 }
 
 // The quoting the setting-out table has always used.
@@ -49,6 +51,16 @@ TEST(TableWriter, NumbersAsPrintfWritesThem) {
         ASSERT_EQ(one(tie, 3, false), tarn_cli::fixed(tie, 3)) << tie;
         ASSERT_EQ(one(tie * 1000.001, 6, false), tarn_cli::fixed(tie * 1000.001, 6)) << tie;
     }
+    // Large values at their ties and either side: many digits, and scaled
+    // products whose last bits are coarse.
+    std::uniform_real_distribution<double> units(1e9, 9e14);
+    for (int i = 0; i < 20000; ++i) {
+        const int decimals = 4 + i % 5;
+        const double tie = (std::floor(units(random)) + 0.5) / std::pow(10.0, decimals);
+        for (const double v : {tie, std::nextafter(tie, 0.0), std::nextafter(tie, 1e300), -tie}) {
+            ASSERT_EQ(one(v, decimals, false), tarn_cli::fixed(v, decimals)) << v;
+        }
+    }
     for (const double edge : {-0.00001, 0.0, 359.999999, 59.99999 / 3600}) {
         EXPECT_EQ(one(edge, 4, false), tarn_cli::fixed(edge, 4)) << edge;
         if (edge >= 0) {
@@ -62,6 +74,30 @@ TEST(TableWriter, FieldsRowsAndMark) {
     w.text("a,b").text("say \"hi\"").empty().fixed(1.5, 1);
     w.end_row();
     EXPECT_EQ(w.bytes(), "\xEF\xBB\xBF\"a,b\",\"say \"\"hi\"\"\",,1.5\r\n");
+}
+
+TEST(TableWriter, StreamedAsInMemory) {
+    // Enough rows to cross many of the streamed blocks, with fields of every kind.
+    const auto fill = [](TableWriter& w) {
+        for (int i = 0; i < 60000; ++i) {
+            w.text(i % 7 ? "No.1" : "a,\"b\"").fixed(i * 0.37, 4).dms(i % 360 + 0.5, 2);
+            w.formatted("x").empty().end_row();
+        }
+    };
+    TableWriter memory;
+    fill(memory);
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    {
+        TableWriter streamed(file);
+        fill(streamed);
+    }
+    std::string read(memory.bytes().size() + 1, '\0');
+    std::rewind(file);
+    read.resize(std::fread(read.data(), 1, read.size(), file));
+    std::fclose(file);
+    EXPECT_GT(read.size(), 1u << 21);
+    EXPECT_EQ(read, memory.bytes());
 }
 
 } // namespace
