@@ -5,6 +5,7 @@
 // Each meter is first proved on a leak planted on purpose. DRAFTHAND_SOAK=long
 // chooses the long counts (scripts/soak.sh).
 #include "Drafthand_h.h"
+#include "drafthand_client.h"
 
 #include "tarn/ansi_text.h"
 #include "tarn/process.h"
@@ -25,7 +26,7 @@ using tarn::com_ptr;
 using tarn::unique_bstr;
 using tarn::unique_handle;
 
-constexpr LONG kSuccess = -1;
+using drafthand::kSuccess;
 
 struct Usage {
     size_t private_bytes = 0; // committed private pages
@@ -246,19 +247,7 @@ protected:
 
     // An Acad linked to cadsim and its Control.
     void link(com_ptr<_Acad>& acad, com_ptr<_Control>& control) {
-        ASSERT_EQ(::CoCreateInstance(CLSID_Acad, nullptr, CLSCTX_INPROC_SERVER, IID__Acad,
-                                     acad.put_void()),
-                  S_OK);
-        LONG result = 0;
-        for (int attempt = 0; attempt < 300 && result != kSuccess; ++attempt) {
-            ASSERT_EQ(acad->Search(&result), S_OK);
-            if (result != kSuccess) {
-                ::Sleep(100);
-            }
-        }
-        ASSERT_EQ(result, kSuccess);
-        ASSERT_EQ(acad->get_Control(control.put()), S_OK);
-        ASSERT_TRUE(control);
+        ASSERT_TRUE(drafthand::testing::link_to_cad(acad, control)) << "no Control of cadsim";
     }
 
     // Runs body count times in each of five phases; the first is the warm-up.
@@ -342,13 +331,3 @@ TEST_F(Soak, ScriptRuns) {
 }
 
 } // namespace
-
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
-        return 2;
-    }
-    const int result = RUN_ALL_TESTS();
-    ::CoUninitialize();
-    return result;
-}
