@@ -5,7 +5,6 @@
 #include "tarn2/messages.h"
 
 #include <cadsim/engine.h>
-#include <cadsim/window_names.h>
 #include <tarn/process.h>
 #include <tarn/testsupport/cadsim_process.h>
 #include <tarn/testsupport/wait.h>
