@@ -35,12 +35,14 @@ finish() {
 # Runs a VBScript (kept in UTF-8, run in Shift_JIS as users write them) with
 # cscript. Wine's cscript exits 0 even when a script dies, so the script's
 # own summary line "N passed, 0 failed" is demanded.
+vbs_harness="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/common/testsupport/harness.vbs"
 run_vbs() { # file, arguments...
     local source="$1"
     shift
     local script
     script="$work/$(basename "$source")"
-    iconv -f UTF-8 -t CP932 "$source" >"$script"
+    # The shared checks go first: VBScript has no include.
+    cat "$vbs_harness" "$source" | iconv -f UTF-8 -t CP932 >"$script"
     # Into a file, not a pipe: a program the script starts may inherit the
     # output and outlive cscript. The limit allows for an emulated machine.
     timeout 900 "$TARN_WINE" cscript.exe //nologo "$(windows_path "$script")" "$@" \

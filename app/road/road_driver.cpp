@@ -10,6 +10,10 @@
 // line per step; exit status 0 when every step ended as expected. For a
 // picture the windows are left as they are for a screenshot; a message box
 // is left open and its place printed as "box: LEFT TOP WIDTH HEIGHT".
+#include "cadsim/engine.h"
+#include "cadsim/window_names.h"
+#include "tarn/testsupport/wait.h"
+#include "tarn/testsupport/window_text.h"
 #include "tarn2/controls.h"
 
 #include <windows.h>
@@ -38,33 +42,15 @@ constexpr DWORD kStepTimeoutMs = 300000;
 // counts a slow program as hung for a moment, and such a call fails at once.
 constexpr UINT kAnswerTimeoutMs = 60000;
 
-// Handles whatever arrives for this thread: the results of presses come back
-// as callbacks delivered while the queue is read.
-void pump() {
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        ::DispatchMessageW(&message);
-    }
-}
-
+// The results of presses come back as callbacks delivered while the queue is
+// read.
 bool wait_until(const std::function<bool()>& condition, DWORD timeout_ms) {
-    const DWORD start = ::GetTickCount();
-    for (;;) {
-        pump();
-        if (condition()) {
-            return true;
-        }
-        if (::GetTickCount() - start > timeout_ms) {
-            return false;
-        }
-        ::Sleep(50);
-    }
-}
-
-std::wstring class_name(HWND window) {
-    wchar_t name[32] = {};
-    ::GetClassNameW(window, name, 32);
-    return name;
+    return tarn::testsupport::wait_until(
+        [&] {
+            tarn::testsupport::pump_messages();
+            return condition();
+        },
+        timeout_ms);
 }
 
 // True once the window's thread has handled a message: it exists and answers.
@@ -72,23 +58,6 @@ bool answers(HWND window) {
     DWORD_PTR ignored = 0;
     return window != nullptr && ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL,
                                                       kAnswerTimeoutMs, &ignored) != 0;
-}
-
-BOOL CALLBACK find_message_box(HWND window, LPARAM found) {
-    if (class_name(window) == L"#32770" && ::IsWindowVisible(window)) {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-BOOL CALLBACK collect_static_text(HWND child, LPARAM collected) {
-    if (class_name(child) == L"Static") {
-        wchar_t buffer[512] = {};
-        ::GetWindowTextW(child, buffer, 512);
-        *reinterpret_cast<std::wstring*>(collected) += buffer;
-    }
-    return TRUE;
 }
 
 void CALLBACK count_handled(HWND, UINT, ULONG_PTR handled, LRESULT) {
@@ -173,14 +142,13 @@ public:
     }
 
     std::wstring message_box_text() const {
-        HWND box = nullptr;
-        const DWORD form_thread = ::GetWindowThreadProcessId(window_, nullptr);
-        ::EnumThreadWindows(form_thread, find_message_box, reinterpret_cast<LPARAM>(&box));
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(window_, &process);
+        const HWND box = tarn::testsupport::find_message_box(process, 0);
         if (box == nullptr) {
             return {};
         }
-        std::wstring text;
-        ::EnumChildWindows(box, collect_static_text, reinterpret_cast<LPARAM>(&text));
+        const std::wstring text = tarn::testsupport::message_box_text(box);
         return text.empty() ? L"(message box)" : text;
     }
 
@@ -206,29 +174,28 @@ void report(const wchar_t* step, bool ok, const std::wstring& detail = {}) {
 
 // The CAD program's main window answers (tarn2 connects to it on the first pick).
 bool find_cad() {
-    return wait_until([] { return answers(::FindWindowW(L"CadsimMain", nullptr)); },
+    return wait_until([] { return answers(::FindWindowW(cadsim::kMainClass, nullptr)); },
                       kStepTimeoutMs);
 }
 
 // tarn2 hands its commands over and returns; the CAD program may still be
 // working through them. It has taken them all once its command line shows the
-// bare idle prompt ("ｺﾏﾝﾄﾞ: " in code page 932) for a while: queued input is
+// bare idle prompt for a while: queued input is
 // taken as soon as a prompt shows.
 bool cad_has_finished() {
-    const char idle[] = "\xBA\xCF\xDD\xC4\xDE: ";
     int idle_reads = 0;
     return wait_until(
         [&] {
-            const HWND text = ::FindWindowW(L"CadsimText", nullptr);
-            const HWND pane = ::FindWindowExW(text, nullptr, L"CadsimPane", nullptr);
-            const HWND line = ::FindWindowExW(pane, nullptr, L"CadsimCommandLine", nullptr);
-            char buffer[64] = {};
+            const HWND text = ::FindWindowW(cadsim::kTextClass, nullptr);
+            const HWND pane = ::FindWindowExW(text, nullptr, cadsim::kPaneClass, nullptr);
+            const HWND line = ::FindWindowExW(pane, nullptr, cadsim::kCommandClass, nullptr);
+            wchar_t buffer[64] = {};
             DWORD_PTR copied = 0;
-            const bool read = line != nullptr &&
-                              ::SendMessageTimeoutA(line, WM_GETTEXT, sizeof buffer,
-                                                    reinterpret_cast<LPARAM>(buffer), SMTO_NORMAL,
-                                                    kAnswerTimeoutMs, &copied) != 0;
-            idle_reads = read && std::string(buffer) == idle ? idle_reads + 1 : 0;
+            const bool read =
+                line != nullptr &&
+                ::SendMessageTimeoutW(line, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(buffer),
+                                      SMTO_NORMAL, kAnswerTimeoutMs, &copied) != 0;
+            idle_reads = read && std::wstring(buffer) == cadsim::kIdlePrompt ? idle_reads + 1 : 0;
             return idle_reads >= 10;
         },
         kStepTimeoutMs);
@@ -311,7 +278,7 @@ void arrange_for_photo(const Form& form) {
     }
     const int left = tarn2.right + 8;
     int top = 0;
-    for (const wchar_t* name : {L"CadsimMain", L"CadsimText"}) {
+    for (const wchar_t* name : {cadsim::kMainClass, cadsim::kTextClass}) {
         const HWND window = ::FindWindowW(name, nullptr);
         RECT rect = {};
         if (window != nullptr && ::GetWindowRect(window, &rect)) {
@@ -445,16 +412,10 @@ bool photo_message(Form& form, std::wstring_view kind) {
         report(step, false, L"the steps before the box failed");
         return false;
     }
-    HWND box = nullptr;
-    const DWORD form_thread = ::GetWindowThreadProcessId(form.window(), nullptr);
-    const bool shown = wait_until(
-        [&] {
-            box = nullptr;
-            ::EnumThreadWindows(form_thread, find_message_box, reinterpret_cast<LPARAM>(&box));
-            return box != nullptr;
-        },
-        kStepTimeoutMs);
-    if (!shown) {
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(form.window(), &process);
+    const HWND box = tarn::testsupport::find_message_box(process, kStepTimeoutMs);
+    if (box == nullptr) {
         report(step, false, L"no message box");
         return false;
     }

@@ -12,6 +12,10 @@
 // every input was taken.
 #include "Drafthand_h.h"
 
+#include "cadsim/engine.h"
+#include "cadsim/window_names.h"
+#include "tarn/testsupport/wait.h"
+#include "tarn/testsupport/window_text.h"
 #include "tarn/unique.h"
 #include "tarn2/controls.h"
 
@@ -34,6 +38,9 @@ namespace {
 
 using tarn::com_ptr;
 using tarn::unique_bstr;
+using tarn::testsupport::find_message_box;
+using tarn::testsupport::wait_until;
+using tarn::testsupport::window_text;
 
 constexpr LONG kSuccess = -1;
 constexpr UINT kAnswerLimitMs = 10000;
@@ -56,17 +63,6 @@ private:
     LARGE_INTEGER frequency_{};
     LARGE_INTEGER start_{};
 };
-
-bool wait_until(const std::function<bool()>& condition, DWORD timeout_ms, DWORD poll_ms) {
-    const DWORD start = ::GetTickCount();
-    while (!condition()) {
-        if (::GetTickCount() - start > timeout_ms) {
-            return false;
-        }
-        ::Sleep(poll_ms);
-    }
-    return true;
-}
 
 // The vertices typed: a gentle curve, each number in the curve library's
 // format, so that every input has the length and shape of a drawn one.
@@ -268,24 +264,6 @@ size_t count_of(const std::string& text, const std::string& what) {
     return count;
 }
 
-BOOL CALLBACK find_message_box(HWND window, LPARAM found) {
-    wchar_t name[32] = {};
-    ::GetClassNameW(window, name, 32);
-    if (std::wcscmp(name, L"#32770") == 0 && ::IsWindowVisible(window)) {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-std::wstring window_text(HWND window) {
-    wchar_t buffer[256] = {};
-    DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(buffer),
-                          SMTO_ABORTIFHUNG, 5000, &ignored);
-    return buffer;
-}
-
 size_t peak_working_set(DWORD process_id) {
     tarn::unique_handle process(
         ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, process_id));
@@ -309,14 +287,14 @@ int run_draw(const std::wstring& pitch, const std::string& dxf, const std::strin
     wait_until(
         [&] {
             form = ::FindWindowW(nullptr, L"tarn2");
-            cad = ::FindWindowW(L"CadsimMain", nullptr);
-            text_window = ::FindWindowW(L"CadsimText", nullptr);
+            cad = ::FindWindowW(cadsim::kMainClass, nullptr);
+            text_window = ::FindWindowW(cadsim::kTextClass, nullptr);
             return form != nullptr && cad != nullptr && text_window != nullptr;
         },
         60000, 50);
     HWND command_line = ::FindWindowExW(text_window, nullptr, nullptr, nullptr);
     command_line = command_line
-                       ? ::FindWindowExW(command_line, nullptr, L"CadsimCommandLine", nullptr)
+                       ? ::FindWindowExW(command_line, nullptr, cadsim::kCommandClass, nullptr)
                        : nullptr;
     if (form == nullptr || cad == nullptr || command_line == nullptr) {
         std::fprintf(stderr, "replay_bench: tarn2 or cadsim not found\n");
@@ -343,7 +321,7 @@ int run_draw(const std::wstring& pitch, const std::string& dxf, const std::strin
     DWORD cad_process = 0;
     DWORD form_process = 0;
     ::GetWindowThreadProcessId(cad, &cad_process);
-    const DWORD form_thread = ::GetWindowThreadProcessId(form, &form_process);
+    ::GetWindowThreadProcessId(form, &form_process);
     HWND button = ::GetDlgItem(form, kCommand5);
     HWND box = nullptr;
 
@@ -353,7 +331,7 @@ int run_draw(const std::wstring& pitch, const std::string& dxf, const std::strin
     wait_until([&] { return !::IsWindowEnabled(button); }, 5000, 1);
     const bool ended = wait_until(
         [&] {
-            ::EnumThreadWindows(form_thread, find_message_box, reinterpret_cast<LPARAM>(&box));
+            box = find_message_box(form_process, 0);
             return box != nullptr || ::IsWindowEnabled(button);
         },
         kWaitLimitMs, 2);
@@ -366,7 +344,7 @@ int run_draw(const std::wstring& pitch, const std::string& dxf, const std::strin
     const size_t vertices = count_of(lines, ",");
     const bool idle = wait_until(
         [&] {
-            return window_text(command_line) == L"ｺﾏﾝﾄﾞ: " &&
+            return window_text(command_line) == cadsim::kIdlePrompt &&
                    count_of(read_file(dxf), "\nVERTEX") == vertices;
         },
         kWaitLimitMs, 2);

@@ -1,6 +1,7 @@
 #include "host.h"
 
 #include "cadsim/dxf.h"
+#include "cadsim/window_names.h"
 #include "tarn/ansi_text.h"
 #include "tarn/atomic_file.h"
 #include "tarn/window_proc.h"
@@ -12,14 +13,6 @@
 
 namespace cadsim::win {
 namespace {
-
-constexpr wchar_t kMainClass[] = L"CadsimMain";
-constexpr wchar_t kTextClass[] = L"CadsimText";
-constexpr wchar_t kPaneClass[] = L"CadsimPane";
-// The two live-text windows are ANSI windows, so that WM_GETTEXT and
-// WM_GETTEXTLENGTH reach them in bytes of the ANSI code page.
-constexpr char kCommandClass[] = "CadsimCommandLine";
-constexpr char kHistoryClass[] = "CadsimHistory";
 
 constexpr UINT_PTR kIdleTimer = 1;
 constexpr UINT_PTR kPickTimer = 2;
@@ -116,10 +109,10 @@ bool Host::create() {
     command_class.hInstance = instance_;
     command_class.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_IBEAM));
     command_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    command_class.lpszClassName = kCommandClass;
+    command_class.lpszClassName = kCommandClassA;
     WNDCLASSEXA history_class = command_class;
     history_class.lpfnWndProc = tarn::window_proc<Host, &Host::history_message, true>;
-    history_class.lpszClassName = kHistoryClass;
+    history_class.lpszClassName = kHistoryClassA;
     if (!::RegisterClassExW(&main_class) || !::RegisterClassExW(&text_class) ||
         !::RegisterClassExW(&pane_class) || !::RegisterClassExA(&command_class) ||
         !::RegisterClassExA(&history_class)) {
@@ -149,10 +142,11 @@ bool Host::create() {
     if (pane_ == nullptr) {
         return false;
     }
-    history_ = ::CreateWindowExA(0, kHistoryClass, "MountTam", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10,
-                                 pane_, nullptr, instance_, this);
-    command_ = ::CreateWindowExA(0, kCommandClass, "Headlands", WS_CHILD | WS_VISIBLE | WS_BORDER,
-                                 0, 0, 10, 10, pane_, nullptr, instance_, this);
+    history_ = ::CreateWindowExA(0, kHistoryClassA, kHistoryCaptionA, WS_CHILD | WS_VISIBLE, 0, 0,
+                                 10, 10, pane_, nullptr, instance_, this);
+    command_ =
+        ::CreateWindowExA(0, kCommandClassA, kCommandCaptionA, WS_CHILD | WS_VISIBLE | WS_BORDER, 0,
+                          0, 10, 10, pane_, nullptr, instance_, this);
     if (history_ == nullptr || command_ == nullptr) {
         return false;
     }

@@ -3,6 +3,9 @@
 // good run opens its report instead of printing. Started here as Explorer
 // starts it: a new console, the dropped file the only argument.
 #include <tarn/process.h>
+#include <tarn/testsupport/cadsim_process.h>
+#include <tarn/testsupport/wait.h>
+#include <tarn/testsupport/window_text.h>
 #include <tarn/unique.h>
 
 #include <gtest/gtest.h>
@@ -13,41 +16,6 @@
 #include <vector>
 
 namespace {
-
-std::wstring directory_of_this_program() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    const std::wstring text(path);
-    return text.substr(0, text.find_last_of(L"\\/") + 1);
-}
-
-struct Box {
-    DWORD process;
-    HWND window;
-};
-
-BOOL CALLBACK find_box(HWND window, LPARAM data) {
-    auto* box = reinterpret_cast<Box*>(data);
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(window, &process);
-    wchar_t name[16] = {};
-    ::GetClassNameW(window, name, 16);
-    if (process == box->process && ::IsWindowVisible(window) && std::wstring(name) == L"#32770") {
-        box->window = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-BOOL CALLBACK collect_static_text(HWND child, LPARAM data) {
-    wchar_t name[16] = {};
-    ::GetClassNameW(child, name, 16);
-    wchar_t text[1024] = {};
-    if (std::wstring(name) == L"Static" && ::GetWindowTextW(child, text, 1024) > 0) {
-        *reinterpret_cast<std::wstring*>(data) += text;
-    }
-    return TRUE;
-}
 
 class Drop : public ::testing::Test {
 protected:
@@ -102,7 +70,7 @@ protected:
     // Starts tarn.exe on path in a console of its own, as Explorer does.
     tarn::started_process drop(const std::wstring& path) const {
         std::wstring command =
-            L"\"" + directory_of_this_program() + L"tarn.exe\" \"" + path + L"\"";
+            L"\"" + tarn::testsupport::program_folder() + L"tarn.exe\" \"" + path + L"\"";
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION info{};
@@ -120,16 +88,12 @@ protected:
 
     // tarn's message box, if one shows before the process ends.
     static HWND message_box(const tarn::started_process& tarn) {
-        for (int waited = 0; waited < 120000; waited += 50) {
-            Box box = {tarn.id, nullptr};
-            ::EnumWindows(find_box, reinterpret_cast<LPARAM>(&box));
-            if (box.window != nullptr ||
-                ::WaitForSingleObject(tarn.process.get(), 0) == WAIT_OBJECT_0) {
-                return box.window;
-            }
-            ::Sleep(50);
-        }
-        return nullptr;
+        HWND box = nullptr;
+        tarn::testsupport::wait_until([&] {
+            box = tarn::testsupport::find_message_box(tarn.id, 0);
+            return box != nullptr || ::WaitForSingleObject(tarn.process.get(), 0) == WAIT_OBJECT_0;
+        });
+        return box;
     }
 
     std::wstring folder_;
@@ -144,11 +108,10 @@ TEST_F(Drop, AnErrorShowsInAMessageBox) {
     wchar_t title[64] = {};
     ::GetWindowTextW(box, title, 64);
     EXPECT_EQ(std::wstring(title), L"tarn");
-    std::wstring said;
-    ::EnumChildWindows(box, collect_static_text, reinterpret_cast<LPARAM>(&said));
+    const std::wstring said = tarn::testsupport::message_box_text(box);
     EXPECT_NE(said.find(L"bad.csv"), std::wstring::npos) << "the box does not name the file";
     EXPECT_NE(said.find(L"foo"), std::wstring::npos) << "the box does not name the column";
-    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(tarn::testsupport::press_ok(box));
     ASSERT_EQ(::WaitForSingleObject(tarn.process.get(), 60000), WAIT_OBJECT_0);
     DWORD code = 0;
     ::GetExitCodeProcess(tarn.process.get(), &code);
@@ -164,9 +127,8 @@ TEST_F(Drop, AGoodTableIsWrittenBesideItAndNothingWaits) {
     const tarn::started_process tarn = drop(path);
     ASSERT_TRUE(tarn) << "tarn.exe did not start: " << tarn.error;
     if (const HWND box = message_box(tarn)) {
-        std::wstring said;
-        ::EnumChildWindows(box, collect_static_text, reinterpret_cast<LPARAM>(&said));
-        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        const std::wstring said = tarn::testsupport::message_box_text(box);
+        tarn::testsupport::press_ok(box);
         FAIL() << "a message box: " << std::string(said.begin(), said.end());
     }
     DWORD code = 1;

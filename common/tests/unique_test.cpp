@@ -83,4 +83,15 @@ TEST(Unique, KeysFilesAndStrings) {
     EXPECT_EQ(std::wstring(bstr.get(), 3), text);
 }
 
+// An in/out argument: the callee sees what is held, and what it puts back
+// is owned afterwards.
+TEST(UniqueAny, InOutLeavesTheValueForTheCallee) {
+    tarn::unique_bstr value = tarn::make_bstr(std::wstring(L"old"));
+    BSTR* slot = value.in_out();
+    ASSERT_NE(*slot, nullptr);
+    EXPECT_EQ(std::wstring(*slot), L"old");
+    ASSERT_TRUE(::SysReAllocString(slot, L"new"));
+    EXPECT_EQ(std::wstring(value.get()), L"new");
+}
+
 } // namespace

@@ -3,10 +3,12 @@
 // into boxes, switches tabs, presses buttons and answers message boxes.
 #include "tarn2/controls.h"
 #include "tarn2/messages.h"
-#include "tarn2/number_format.h"
 
-#include <curvelib.h>
+#include <cadsim/engine.h>
 #include <tarn/process.h>
+#include <tarn/testsupport/cadsim_process.h>
+#include <tarn/testsupport/wait.h>
+#include <tarn/testsupport/window_text.h>
 #include <tarn/unique.h>
 
 #include <gtest/gtest.h>
@@ -20,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,64 +30,11 @@
 namespace tarn::app {
 namespace {
 
-constexpr DWORD kMessageTimeOut = 5000;
+using testsupport::class_of;
+using testsupport::wait_until;
+using testsupport::window_text;
 
-std::wstring directory_of_this_program() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring text(path);
-    return text.substr(0, text.find_last_of(L"\\/") + 1);
-}
-
-// The default limit is for what must happen, not a speed target: an emulated
-// machine takes tens of seconds to start a program. Success returns at once.
-bool wait_until(const std::function<bool()>& done, int milliseconds = 120000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (std::chrono::steady_clock::now() < end) {
-        if (done()) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return done();
-}
-
-std::wstring window_text(HWND window) {
-    wchar_t buffer[1024] = {};
-    DWORD_PTR copied = 0;
-    if (!::SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer),
-                               SMTO_ABORTIFHUNG, kMessageTimeOut, &copied)) {
-        return L"<no answer>";
-    }
-    return std::wstring(buffer, copied);
-}
-
-std::wstring class_of(HWND window) {
-    wchar_t name[256] = {};
-    ::GetClassNameW(window, name, 256);
-    return name;
-}
-
-struct Found {
-    DWORD process;
-    HWND box;
-};
-
-BOOL CALLBACK find_message_box(HWND window, LPARAM data) {
-    auto* found = reinterpret_cast<Found*>(data);
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(window, &process);
-    if (process == found->process && ::IsWindowVisible(window) && class_of(window) == L"#32770") {
-        found->box = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-BOOL CALLBACK collect_children(HWND window, LPARAM data) {
-    reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
-    return TRUE;
-}
+constexpr DWORD kMessageTimeOut = testsupport::kAnswerLimitMs;
 
 // tarn2.exe, started in a fresh working folder and closed at the end.
 class Tarn2Window : public ::testing::Test {
@@ -97,7 +47,7 @@ protected:
         CreateDirectoryW(folder_.c_str(), nullptr);
         ::DeleteFileW((folder_ + L"\\auto_temp.txt").c_str());
 
-        std::wstring command = L"\"" + directory_of_this_program() + L"tarn2.exe\"";
+        std::wstring command = L"\"" + testsupport::program_folder() + L"tarn2.exe\"";
         tarn::started_process started = tarn::start_process(command, folder_.c_str());
         ASSERT_TRUE(started) << "cannot start " << started.error;
         process_ = std::move(started.process);
@@ -146,45 +96,11 @@ protected:
                               kMessageTimeOut, &ignored);
     }
     // Not owned: tarn2's message box, if one shows within the time.
-    HWND message_box(int milliseconds = 120000) const {
-        Found found = {process_id_, nullptr};
-        wait_until(
-            [&found] {
-                found.box = nullptr;
-                EnumWindows(find_message_box, reinterpret_cast<LPARAM>(&found));
-                return found.box != nullptr;
-            },
-            milliseconds);
-        return found.box;
+    HWND message_box(DWORD milliseconds = testsupport::kDefaultWaitMs) const {
+        return testsupport::find_message_box(process_id_, milliseconds);
     }
-    static std::wstring message_text(HWND box) {
-        // After tarn2 spent seconds inside one call (a CAD program that does
-        // not answer), the system counts it as hung until its message box's
-        // loop runs; ask until it answers.
-        std::wstring said;
-        wait_until([&] {
-            said = message_text_once(box);
-            return said != L"<no answer>";
-        });
-        return said;
-    }
-    static std::wstring message_text_once(HWND box) {
-        std::vector<HWND> children;
-        ::EnumChildWindows(box, collect_children, reinterpret_cast<LPARAM>(&children));
-        for (HWND child : children) {
-            if (class_of(child) == L"Static") {
-                const std::wstring words = window_text(child);
-                if (!words.empty()) {
-                    return words;
-                }
-            }
-        }
-        return L"";
-    }
-    void answer(HWND box) {
-        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-        EXPECT_TRUE(wait_until([box] { return !::IsWindow(box); }));
-    }
+    static std::wstring message_text(HWND box) { return testsupport::message_box_text(box); }
+    static void answer(HWND box) { EXPECT_TRUE(testsupport::press_ok(box)); }
     void fill_points() {
         set_text(kX0, L"10");
         set_text(kY0, L"20");
@@ -212,7 +128,7 @@ protected:
     HWND form_ = nullptr; // tarn2's
 };
 
-TEST_F(Tarn2Window, StartsOnTopWithEveryControlAndItsDefaults) {
+TEST_F(Tarn2Window, StartsOnTopWithEveryControlInItsPlace) {
     EXPECT_NE(GetWindowLongW(form_, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
 
     HDC screen = ::GetDC(nullptr);
@@ -247,14 +163,6 @@ TEST_F(Tarn2Window, StartsOnTopWithEveryControlAndItsDefaults) {
             EXPECT_EQ(text(spec.id), spec.text) << spec.name;
         }
     }
-    for (ControlId id : {kX0, kY0, kX1, kY1, kX2, kY2, kX3, kY3, kDw, kLLL, kL}) {
-        EXPECT_EQ(text(id), L"0");
-    }
-    EXPECT_EQ(text(kA), L"40");
-    EXPECT_EQ(text(kPitch), L"0.1");
-    EXPECT_EQ(text(kKeta), L"7");
-    EXPECT_EQ(text(kW), L"3");
-    EXPECT_EQ(text(kLC), L"100");
     EXPECT_EQ(::SendMessageW(control(kOption1), BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_EQ(::SendMessageW(control(kOption2), BM_GETCHECK, 0, 0), BST_UNCHECKED);
     EXPECT_EQ(::SendMessageW(control(kOption3), BM_GETCHECK, 0, 0), BST_CHECKED);
@@ -275,42 +183,6 @@ TEST_F(Tarn2Window, TabsShowTheirControlsAndSetTheSecondPickCaption) {
                 << spec.name << " on tab " << tab;
         }
     }
-}
-
-TEST_F(Tarn2Window, CurveLengthTabFillsLWithTheLibrarysLength) {
-    fill_points();
-    set_text(kA, L"-40");
-    select_tab(kTabCurveLength);
-    press(kCommand5);
-    ASSERT_TRUE(wait_until([this] { return text(kL) != L"0"; })) << "L stays 0";
-
-    tarn::unique_hmodule library(::LoadLibraryW(L"auto_tarn5.dll"));
-    ASSERT_TRUE(library);
-    using Tarn4 =
-        double(TARN_CALL*)(double, double, double, double, double, double, double, double);
-    const auto tarn4 =
-        reinterpret_cast<Tarn4>(reinterpret_cast<void*>(::GetProcAddress(library.get(), "tarn4")));
-    ASSERT_NE(tarn4, nullptr);
-    EXPECT_EQ(text(kL), format_number(tarn4(10, 20, 60.5, 25, 30, 0, 40, 0)));
-    EXPECT_EQ(text(kA), L"40");
-    EXPECT_EQ(message_box(500), nullptr);
-    EXPECT_FALSE(script_written());
-    EXPECT_TRUE(buttons_enabled());
-}
-
-TEST_F(Tarn2Window, BoxThatIsNotANumberIsNamedInAMessage) {
-    fill_points();
-    set_text(kPitch, L"abc");
-    select_tab(kTabCentreLine);
-    press(kCommand5);
-    const HWND box = message_box();
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(message_text(box), L"「pitch(m)」に数値を入力してください。");
-    EXPECT_EQ(window_text(box), L"");
-    answer(box);
-    EXPECT_EQ(text(kPitch), L"abc");
-    EXPECT_FALSE(script_written());
-    EXPECT_TRUE(buttons_enabled());
 }
 
 TEST_F(Tarn2Window, DrawAndPickWithoutCadSayWhy) {
@@ -460,28 +332,6 @@ void expect_same_points(const std::vector<Point2>& drawn, const std::vector<Poin
     }
 }
 
-BOOL CALLBACK find_command_line(HWND window, LPARAM data) {
-    wchar_t caption[32] = {};
-    ::GetWindowTextW(window, caption, 32);
-    if (std::wstring(caption) == L"Headlands") {
-        *reinterpret_cast<HWND*>(data) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-constexpr const wchar_t* kNextPointPrompt = L"次の点を指定 または [元に戻す(U)]: ";
-
-// What the command line of the stand-in of a product ("lt" or "full") shows.
-std::wstring cad_prompt(const std::wstring& product = L"lt") {
-    HWND command = nullptr;
-    const wchar_t* caption = product == L"full" ? L"AutoCAD ﾃｷｽﾄ" : L"AutoCAD LT ﾃｷｽﾄ";
-    if (HWND text = ::FindWindowW(nullptr, caption)) {
-        ::EnumChildWindows(text, find_command_line, reinterpret_cast<LPARAM>(&command));
-    }
-    return command != nullptr ? window_text(command) : L"";
-}
-
 // Runs only where the driver script registered Drafthand and named cadsim.exe.
 class Tarn2WithCad : public Tarn2Window {
 protected:
@@ -495,10 +345,7 @@ protected:
     }
 
     void TearDown() override {
-        for (const tarn::unique_handle& cad : cads_) {
-            TerminateProcess(cad.get(), 0);
-            WaitForSingleObject(cad.get(), 10000);
-        }
+        cads_.clear();
         for (const wchar_t* name : {L"drawing", L"full", L"healthy"}) {
             ::DeleteFileW(dxf(name).c_str());
         }
@@ -512,22 +359,18 @@ protected:
     // product: "lt" or "full"; picks: cadsim's answers to point prompts.
     void start_cad(const std::wstring& product, const std::wstring& picks,
                    const std::wstring& drawing = L"drawing", const std::wstring& faults = L"") {
-        std::wstring command = L"\"" + cadsim_ + L"\" --product " + product + L" --dxf \"" +
-                               dxf(drawing) + L"\" " + faults;
+        std::wstring options =
+            L"--product " + product + L" --dxf \"" + dxf(drawing) + L"\" " + faults;
         if (!picks.empty()) {
-            command += L" --pick \"" + picks + L"\"";
+            options += L" --pick \"" + picks + L"\"";
         }
-        tarn::started_process started = tarn::start_process(command, folder_.c_str());
-        ASSERT_TRUE(started) << "cadsim.exe did not start: " << started.error;
-        cads_.push_back(std::move(started.process));
-        const std::wstring caption =
-            (product == L"full" ? L"AutoCAD" : L"AutoCAD LT") + std::wstring(L" - [Drawing1.dwg]");
-        ASSERT_TRUE(wait_until([&caption] { return ::FindWindowW(nullptr, caption.c_str()); }))
-            << "cadsim shows no main window";
-        // The main window comes before the text window and its command line:
-        // a draw pressed in between finds no CAD program.
-        ASSERT_TRUE(wait_until([&product] { return cad_prompt(product) == L"ｺﾏﾝﾄﾞ: "; }))
-            << "cadsim's command line shows no idle prompt";
+        cads_.push_back(
+            std::make_unique<testsupport::CadsimProcess>(cadsim_, options, folder_.c_str()));
+        ASSERT_TRUE(cads_.back()->started())
+            << "cadsim.exe did not start: " << cads_.back()->start_error();
+        // A draw pressed before its text window and command line are there
+        // finds no CAD program.
+        ASSERT_TRUE(cads_.back()->wait_ready()) << "cadsim's command line shows no idle prompt";
         ASSERT_TRUE(wait_until([&] { return !read_file(dxf(drawing)).empty(); }));
     }
 
@@ -540,10 +383,7 @@ protected:
                                            reinterpret_cast<LPARAM>(control(kCommand5)),
                                            count_handled, 0));
         ASSERT_TRUE(wait_until([&] {
-            MSG message; // the callback is delivered while this thread reads messages
-            while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                ::DispatchMessageW(&message);
-            }
+            testsupport::pump_messages();
             return g_presses_handled > handled_before || message_box(0) != nullptr;
         }));
         EXPECT_EQ(message_box(300), nullptr) << message_text(message_box(0));
@@ -574,7 +414,10 @@ protected:
     }
 
     std::wstring cadsim_;
-    std::vector<tarn::unique_handle> cads_;
+    // What the command line of the last one started shows.
+    std::wstring cad_prompt() const { return cads_.back()->prompt(); }
+
+    std::vector<std::unique_ptr<testsupport::CadsimProcess>> cads_;
 };
 
 TEST_F(Tarn2WithCad, PicksFillTheBoxesWithKetaDecimals) {
@@ -634,8 +477,7 @@ TEST_F(Tarn2WithCad, CentreLineLandsInAutoCadLt) {
 
     // The draw brought the CAD program to the front; tarn2 stays above it.
     EXPECT_NE(GetWindowLongW(form_, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
-    const HWND cad = ::FindWindowW(nullptr, L"AutoCAD LT - [Drawing1.dwg]");
-    ASSERT_NE(cad, nullptr);
+    const HWND cad = cads_.back()->main;
     bool form_first = false;
     for (HWND window = GetTopWindow(nullptr); window != nullptr;
          window = GetWindow(window, GW_HWNDNEXT)) {
@@ -645,45 +487,6 @@ TEST_F(Tarn2WithCad, CentreLineLandsInAutoCadLt) {
         }
     }
     EXPECT_TRUE(form_first) << "the CAD program lies above tarn2";
-}
-
-TEST_F(Tarn2WithCad, FullProductTakesParallelLineNormalAndNothingFromTheLengthTab) {
-    start_cad(L"full", L"");
-    set_text(kX0, L"10000");
-    set_text(kY0, L"20000");
-    set_text(kX1, L"60500");
-    set_text(kY1, L"25000");
-    set_text(kX2, L"30000");
-    set_text(kY2, L"0");
-    set_text(kA, L"100");
-    set_text(kPitch, L"2");
-    ::SendMessageW(control(kOption2), BM_CLICK, 0, 0); // millimetres
-    ASSERT_EQ(::SendMessageW(control(kOption2), BM_GETCHECK, 0, 0), BST_CHECKED);
-
-    select_tab(kTabCurveLength);
-    draw();
-    EXPECT_NE(text(kL), L"0");
-    EXPECT_FALSE(script_written());
-
-    select_tab(kTabParallel);
-    ::SendMessageW(control(kOption4), BM_CLICK, 0, 0); // higher-order widening
-    set_text(kW, L"3.5");
-    set_text(kDw, L"-0.5");
-    draw();
-    EXPECT_EQ(text(kDw), L"0.5");
-    std::string kind;
-    const std::vector<Point2> parallel = read_script(folder_ + L"\\auto_temp.txt", kind);
-    EXPECT_EQ(kind, "pline");
-    ASSERT_TRUE(wait_until([this] { return read_dxf(dxf()).polylines.size() == 1; }));
-    expect_same_points(read_dxf(dxf()).polylines[0], parallel);
-
-    select_tab(kTabNormal);
-    draw();
-    const std::vector<Point2> normal = read_script(folder_ + L"\\auto_temp.txt", kind);
-    EXPECT_EQ(kind, "line");
-    ASSERT_TRUE(wait_until([this] { return read_dxf(dxf()).lines.size() == 1; }));
-    expect_same_points(read_dxf(dxf()).lines[0], normal);
-    EXPECT_EQ(read_dxf(dxf()).polylines.size(), 1u);
 }
 
 TEST_F(Tarn2WithCad, PressesDuringAPickAreRefusedAndClosingEndsTheWait) {
@@ -717,18 +520,8 @@ TEST_F(Tarn2WithCad, EscAtThePointPromptIsACancelledPick) {
     start_cad(L"lt", L""); // nobody answers the point prompt
     fill_points();
     press(kCommand1);
-    const HWND cad = ::FindWindowW(nullptr, L"AutoCAD LT - [Drawing1.dwg]");
-    std::vector<HWND> windows;
-    ::EnumChildWindows(::FindWindowW(nullptr, L"AutoCAD LT ﾃｷｽﾄ"), collect_children,
-                       reinterpret_cast<LPARAM>(&windows));
-    HWND command_line = nullptr;
-    for (HWND window : windows) {
-        if (class_of(window) == L"CadsimCommandLine") {
-            command_line = window;
-        }
-    }
-    ASSERT_NE(command_line, nullptr);
-    ASSERT_TRUE(wait_until([&] { return window_text(command_line) == L"点を指定: "; }));
+    const HWND cad = cads_.back()->main;
+    ASSERT_TRUE(wait_until([this] { return cad_prompt() == cadsim::kPointPrompt; }));
 
     char escape[] = "\x03";
     COPYDATASTRUCT data = {1, sizeof escape, escape};
@@ -799,7 +592,7 @@ TEST_P(Tarn2FaultyCad, ShowsOneMessageAndStaysUsable) {
     if (IsSkipped() || HasFatalFailure()) {
         return;
     }
-    const DWORD cad_id = GetProcessId(cads_.back().get());
+    const DWORD cad_id = cads_.back()->id();
     fill_points();
     set_text(kA, L"100");
     set_text(kPitch, L"0.01");
@@ -808,16 +601,16 @@ TEST_P(Tarn2FaultyCad, ShowsOneMessageAndStaysUsable) {
     auto fault_start = std::chrono::steady_clock::now();
     if (std::wstring(row.cadsim_arguments).find(L"--die-after") != std::wstring::npos) {
         // How long the lines before the death take depends on the machine.
-        ASSERT_EQ(WaitForSingleObject(cads_.back().get(), 120000), WAIT_OBJECT_0);
+        ASSERT_EQ(WaitForSingleObject(cads_.back()->process(), 120000), WAIT_OBJECT_0);
         fault_start = std::chrono::steady_clock::now();
     }
     if (row.suspend) {
         if (row.pick) {
-            ASSERT_TRUE(wait_until([] { return cad_prompt() == L"点を指定: "; }));
+            ASSERT_TRUE(wait_until([this] { return cad_prompt() == cadsim::kPointPrompt; }));
         } else {
             // Suspended once the polyline is under way (some seconds of input
             // remain), not after a fixed time that a slow machine overran.
-            ASSERT_TRUE(wait_until([] { return cad_prompt() == kNextPointPrompt; }))
+            ASSERT_TRUE(wait_until([this] { return cad_prompt() == cadsim::kNextPointPrompt; }))
                 << "the polyline never started";
         }
         ASSERT_GT(tarn::suspend_threads(cad_id), 0);
@@ -851,8 +644,7 @@ TEST_P(Tarn2FaultyCad, ShowsOneMessageAndStaysUsable) {
     EXPECT_TRUE(wait_until([this] { return buttons_enabled(); }));
     EXPECT_EQ(text(kX0), L"10");
 
-    TerminateProcess(cads_.back().get(), 1);
-    WaitForSingleObject(cads_.back().get(), 10000);
+    cads_.pop_back();
     start_cad(L"lt", L"", L"healthy");
     select_tab(kTabNormal);
     draw_and_compare(L"healthy");

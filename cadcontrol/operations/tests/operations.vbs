@@ -1,20 +1,6 @@
 ' Acad.Execute and the Control operations through the registered server, late
 ' bound, against cadsim.exe started by Execute itself.
 '   cscript operations.vbs CADSIM_EXE DXF_FILE
-Option Explicit
-Dim passed, failed
-passed = 0
-failed = 0
-
-Sub Check(name, actual, expected)
-    If actual = expected Then
-        passed = passed + 1
-    Else
-        failed = failed + 1
-        WScript.Echo "FAIL " & name & ": [" & actual & "] <> [" & expected & "]"
-    End If
-End Sub
-
 Dim cadsim, dxf, acad, ctl, r, v, x, y, z
 cadsim = WScript.Arguments(0)
 dxf = WScript.Arguments(1)
@@ -63,4 +49,4 @@ Check "no Control after WaitInit", acad.Control Is Nothing, True
 Check "no window after WaitInit", acad.MainWindowHandle, 0
 Check "the old Control is unlinked", ctl.WaitPrompt, &H80040270
 
-WScript.Echo passed & " passed, " & failed & " failed"
+Report

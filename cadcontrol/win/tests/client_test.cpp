@@ -2,6 +2,9 @@
 // the generated header and late-bound through IDispatch, against a running
 // cadsim.exe where one is given (DRAFTHAND_CADSIM, a Windows path).
 #include "Drafthand_h.h"
+#include "drafthand_client.h"
+
+#include "drafthand/errors.h"
 
 #include "tarn/ansi_text.h"
 #include "tarn/process.h"
@@ -14,6 +17,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -22,10 +26,11 @@ namespace {
 using tarn::com_ptr;
 using tarn::unique_bstr;
 
-constexpr LONG kSuccess = -1;
-constexpr LONG kSearchFailed = static_cast<LONG>(0x8004026Fu);
-constexpr LONG kLinkFailed = static_cast<LONG>(0x80040270u);
-constexpr LONG kCommandFailed = static_cast<LONG>(0x80040271u);
+using drafthand::kSuccess;
+using namespace std::string_view_literals;
+constexpr LONG kSearchFailed = drafthand::acPrivateError::SearchFailed;
+constexpr LONG kLinkFailed = drafthand::acPrivateError::LinkFailed;
+constexpr LONG kCommandFailed = drafthand::acPrivateError::CommandFailed;
 const std::wstring kNotRunning = L"AutoCADが起動していないか、応答がありません。";
 const std::wstring kSearchError = L"AutoCADを検索中にエラーが発生しました。";
 
@@ -38,20 +43,6 @@ std::wstring environment(const wchar_t* name) {
 std::wstring text(BSTR value) {
     return value ? std::wstring(value, ::SysStringLen(value)) : L"";
 }
-
-// An in/out string argument: starts with a value and is freed at the end.
-class InOutBstr {
-public:
-    explicit InOutBstr(const wchar_t* initial) : value_(::SysAllocString(initial)) {}
-    InOutBstr(const InOutBstr&) = delete;
-    InOutBstr& operator=(const InOutBstr&) = delete;
-    ~InOutBstr() { ::SysFreeString(value_); }
-    BSTR* address() { return &value_; }
-    BSTR get() const { return value_; }
-
-private:
-    BSTR value_;
-};
 
 com_ptr<_Acad> create_acad() {
     com_ptr<_Acad> acad;
@@ -128,7 +119,7 @@ TEST(Fresh, DefaultsOfANewAcad) {
 
 TEST(Fresh, CompareTitlesAreSharedAndResetByANewAcad) {
     com_ptr<_Acad> first = create_acad();
-    unique_bstr title(::SysAllocString(L"x"));
+    unique_bstr title = tarn::make_bstr(L"x"sv);
     EXPECT_EQ(first->put_MainCompareTitle(title.get()), S_OK);
     EXPECT_EQ(first->put_HistoryCompareTitle(nullptr), S_OK); // a null BSTR is empty
     EXPECT_EQ(get_string(first.get(), &_Acad::get_MainCompareTitle), L"x");
@@ -161,7 +152,7 @@ TEST(NoCad, SearchReportsNotRunning) {
 
 TEST(NoCad, EachThreadHasItsOwnRecords) {
     com_ptr<_Acad> acad = create_acad();
-    unique_bstr title(::SysAllocString(L"changed"));
+    unique_bstr title = tarn::make_bstr(L"changed"sv);
     acad->put_MainCompareTitle(title.get());
     EXPECT_EQ(search(acad.get()), kSearchFailed);
 
@@ -330,19 +321,6 @@ public:
     DWORD process_id() const { return started_.id; }
     const std::wstring& dxf() const { return dxf_; }
 
-    // Searches until the stand-in's windows are there.
-    LONG search_until_found(_Acad* acad) {
-        LONG result = 0;
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            result = search(acad);
-            if (result == kSuccess) {
-                break;
-            }
-            ::Sleep(100);
-        }
-        return result;
-    }
-
     void close() {
         if (!started_) {
             return;
@@ -387,9 +365,9 @@ std::string read_file(const std::wstring& path) {
 }
 
 LONG prompt_of(_Control* control, std::wstring& prompt) {
-    InOutBstr value(L"before");
+    unique_bstr value = tarn::make_bstr(L"before"sv);
     LONG result = 0;
-    EXPECT_EQ(control->GetPrompt(value.address(), &result), S_OK);
+    EXPECT_EQ(control->GetPrompt(value.in_out(), &result), S_OK);
     prompt = text(value.get());
     return result;
 }
@@ -411,7 +389,7 @@ protected:
     void start(const std::wstring& arguments) {
         cad_ = std::make_unique<CadSim>(arguments);
         if (!cad_->available()) {
-            GTEST_SKIP() << "no cadsim.exe given";
+            FAIL() << "DRAFTHAND_CADSIM names no cadsim.exe";
         }
         ASSERT_TRUE(cad_->started()) << "cadsim.exe did not start: " << cad_->start_error();
     }
@@ -426,7 +404,7 @@ protected:
             return;
         }
         acad_ = create_acad();
-        ASSERT_EQ(cad_->search_until_found(acad_.get()), kSuccess);
+        ASSERT_EQ(drafthand::testing::search_until_found(acad_.get()), kSuccess);
         ASSERT_EQ(acad_->get_Control(control_.put()), S_OK);
         ASSERT_TRUE(control_);
         ASSERT_TRUE(wait_idle(control_.get()));
@@ -506,7 +484,7 @@ TEST_F(Lt, WindowPropertiesMatchTheStandInsWindows) {
 
 TEST_F(Lt, PostCommandDrawsALine) {
     LONG result = 0;
-    unique_bstr command(::SysAllocString(L"^C^Cline^M0,0^M10,20^M^M"));
+    unique_bstr command = tarn::make_bstr(L"^C^Cline^M0,0^M10,20^M^M"sv);
     EXPECT_EQ(control_->PostCommand(command.get(), &result), S_OK);
     EXPECT_EQ(result, kSuccess);
     std::string dxf;
@@ -522,7 +500,7 @@ TEST_F(Lt, PostCommandDrawsALine) {
     std::wstring long_command = L"^C^C";
     long_command.append(1000, L'x');
     long_command += L"^M";
-    command.reset(::SysAllocString(long_command.c_str()));
+    command = tarn::make_bstr(long_command);
     EXPECT_EQ(control_->PostCommand(command.get(), &result), S_OK);
     EXPECT_EQ(result, kSuccess);
     unique_bstr history;
@@ -537,7 +515,7 @@ TEST_F(Lt, GetPromptAndGetHistory) {
     EXPECT_EQ(prompt, L"ｺﾏﾝﾄﾞ: ");
 
     LONG result = 0;
-    unique_bstr command(::SysAllocString(L"^C^Cline^M"));
+    unique_bstr command = tarn::make_bstr(L"^C^Cline^M"sv);
     ASSERT_EQ(control_->PostCommand(command.get(), &result), S_OK);
     ASSERT_EQ(result, kSuccess);
     for (int attempt = 0; attempt < 100 && prompt == L"ｺﾏﾝﾄﾞ: "; ++attempt) {
@@ -552,7 +530,7 @@ TEST_F(Lt, GetPromptAndGetHistory) {
     const std::wstring history = text(whole.get());
     EXPECT_NE(history.find(L"line"), std::wstring::npos);
 
-    unique_bstr match(::SysAllocString(L"ｺﾏﾝﾄﾞ: "));
+    unique_bstr match = tarn::make_bstr(L"ｺﾏﾝﾄﾞ: "sv);
     unique_bstr tail;
     ASSERT_EQ(control_->GetHistory(tail.put(), match.get(), &result), S_OK);
     EXPECT_EQ(result, kSuccess);
@@ -560,19 +538,19 @@ TEST_F(Lt, GetPromptAndGetHistory) {
     ASSERT_NE(last, std::wstring::npos);
     EXPECT_EQ(text(tail.get()), history.substr(last));
 
-    unique_bstr nowhere(::SysAllocString(L"no such text"));
-    InOutBstr empty(L"old");
-    ASSERT_EQ(control_->GetHistory(empty.address(), nowhere.get(), &result), S_OK);
+    unique_bstr nowhere = tarn::make_bstr(L"no such text"sv);
+    unique_bstr empty = tarn::make_bstr(L"old"sv);
+    ASSERT_EQ(control_->GetHistory(empty.in_out(), nowhere.get(), &result), S_OK);
     EXPECT_EQ(result, kSuccess);
     EXPECT_EQ(text(empty.get()), L"");
-    command.reset(::SysAllocString(L"^C^C"));
+    command = tarn::make_bstr(L"^C^C"sv);
     control_->PostCommand(command.get(), &result);
 }
 
 TEST_F(Lt, LateBoundInOutArgumentsAsScriptsPassThem) {
     // Something in the history first: an empty one cannot be read.
     LONG posted = 0;
-    unique_bstr command(::SysAllocString(L"^C^Cline^M^C^C"));
+    unique_bstr command = tarn::make_bstr(L"^C^Cline^M^C^C"sv);
     ASSERT_EQ(control_->PostCommand(command.get(), &posted), S_OK);
     ASSERT_TRUE(wait_idle(control_.get()));
 
@@ -647,7 +625,7 @@ TEST_F(Lt, ControlDefaultsAndObjectsShareTheThreadsRecords) {
     com_ptr<_Acad> second = create_acad();
     EXPECT_EQ(get_long(acad_.get(), &_Acad::get_MainWindowHandle), 0);
     LONG result = 0;
-    unique_bstr command(::SysAllocString(L"^C"));
+    unique_bstr command = tarn::make_bstr(L"^C"sv);
     EXPECT_EQ(control_->PostCommand(command.get(), &result), S_OK);
     EXPECT_EQ(result, kLinkFailed);
     EXPECT_EQ(last_error(second.get()).source, L"Drafthand.Control.PostCommand");
@@ -677,12 +655,12 @@ TEST_F(Lt, ClosedStandInBreaksTheLink) {
     cad_->close();
     VARIANT_BOOL exists = VARIANT_TRUE;
     LONG result = 0;
-    unique_bstr command(::SysAllocString(L"^C"));
+    unique_bstr command = tarn::make_bstr(L"^C"sv);
     EXPECT_EQ(control_->PostCommand(command.get(), &result), S_OK);
     EXPECT_EQ(result, kLinkFailed);
     EXPECT_EQ(last_error(acad_.get()).source, L"Drafthand.Control.PostCommand");
-    InOutBstr prompt(L"kept");
-    EXPECT_EQ(control_->GetPrompt(prompt.address(), &result), S_OK);
+    unique_bstr prompt = tarn::make_bstr(L"kept"sv);
+    EXPECT_EQ(control_->GetPrompt(prompt.in_out(), &result), S_OK);
     EXPECT_EQ(result, kLinkFailed);
     EXPECT_EQ(text(prompt.get()), L"kept");
     EXPECT_EQ(last_error(acad_.get()).source, L"Drafthand.Control.GetPrompt");
@@ -706,12 +684,12 @@ TEST_F(Refusing, RefusedCommandIsCommandFailed) {
         return;
     }
     com_ptr<_Acad> acad = create_acad();
-    ASSERT_EQ(cad_->search_until_found(acad.get()), kSuccess);
+    ASSERT_EQ(drafthand::testing::search_until_found(acad.get()), kSuccess);
     com_ptr<_Control> control;
     acad->get_Control(control.put());
     ASSERT_TRUE(control);
     LONG result = 0;
-    unique_bstr command(::SysAllocString(L"line^M"));
+    unique_bstr command = tarn::make_bstr(L"line^M"sv);
     EXPECT_EQ(control->PostCommand(command.get(), &result), S_OK);
     EXPECT_EQ(result, kCommandFailed);
     const Error error = last_error(acad.get());
@@ -729,11 +707,11 @@ TEST_F(FullProduct, FoundOnlyWithTheFullProductsTitles) {
     com_ptr<_Acad> acad = create_acad();
     // Give the stand-in time to show its windows before the negative search.
     com_ptr<_Acad> probe = create_acad();
-    unique_bstr main(::SysAllocString(L"AutoCAD - ["));
-    unique_bstr text_title(::SysAllocString(L"AutoCAD ﾃｷｽﾄ"));
+    unique_bstr main = tarn::make_bstr(L"AutoCAD - ["sv);
+    unique_bstr text_title = tarn::make_bstr(L"AutoCAD ﾃｷｽﾄ"sv);
     probe->put_MainCompareTitle(main.get());
     probe->put_TextCompareTitle(text_title.get());
-    ASSERT_EQ(cad_->search_until_found(probe.get()), kSuccess);
+    ASSERT_EQ(drafthand::testing::search_until_found(probe.get()), kSuccess);
 
     acad = create_acad(); // default titles again
     EXPECT_EQ(search(acad.get()), kSearchFailed);
@@ -746,13 +724,3 @@ TEST_F(FullProduct, FoundOnlyWithTheFullProductsTitles) {
 }
 
 } // namespace
-
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
-        return 2;
-    }
-    const int result = RUN_ALL_TESTS();
-    ::CoUninitialize();
-    return result;
-}

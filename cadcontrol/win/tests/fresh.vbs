@@ -1,18 +1,4 @@
 ' A fresh Acad object and a search with no CAD program running.
-Option Explicit
-Dim passed, failed
-passed = 0
-failed = 0
-
-Sub Check(name, actual, expected)
-    If actual = expected Then
-        passed = passed + 1
-    Else
-        failed = failed + 1
-        WScript.Echo "FAIL " & name & ": [" & actual & "] <> [" & expected & "]"
-    End If
-End Sub
-
 Dim acad, other
 Set acad = CreateObject("Drafthand.Acad")
 Check "Title", acad.Title, "Drafthand"
@@ -48,4 +34,4 @@ Check "ErrDescription after Search", acad.ErrDescription, "AutoCADが起動し�
 Check "shared error record", other.ErrNumber, &H8004026F
 Check "Control after Search", acad.Control Is Nothing, True
 
-WScript.Echo passed & " passed, " & failed & " failed"
+Report

@@ -1,19 +1,5 @@
 ' Against cadsim.exe showing the full product's captions.
-Option Explicit
-Dim passed, failed
-passed = 0
-failed = 0
-
-Sub Check(name, actual, expected)
-    If actual = expected Then
-        passed = passed + 1
-    Else
-        failed = failed + 1
-        WScript.Echo "FAIL " & name & ": [" & actual & "] <> [" & expected & "]"
-    End If
-End Sub
-
-Dim acad, r, i
+Dim acad, r
 Set acad = CreateObject("Drafthand.Acad")
 ' The default titles are AutoCAD LT's: not found.
 Check "Search with LT titles", acad.Search, &H8004026F
@@ -21,10 +7,7 @@ Check "description", acad.ErrDescription, "AutoCADが起動していないか、
 
 acad.MainCompareTitle = "AutoCAD - ["
 acad.TextCompareTitle = "AutoCAD ﾃｷｽﾄ"
-For i = 1 To 500
-    r = acad.Search
-    If r = -1 Then Exit For
-Next
+r = SearchUntilFound(acad)
 Check "Search with the full product's titles", r, -1
 Check "ErrNumber", acad.ErrNumber, 0
 Check "MainWindowTitle", acad.MainWindowTitle, "AutoCAD - [Drawing1.dwg]"
@@ -39,4 +22,4 @@ Check "search error", acad.ErrDescription, "AutoCADを検索中にエラーが�
 Check "table cleared", acad.MainWindowHandle, 0
 Check "no Control", acad.Control Is Nothing, True
 
-WScript.Echo passed & " passed, " & failed & " failed"
+Report

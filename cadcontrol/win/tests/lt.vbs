@@ -1,25 +1,8 @@
 ' Against a running cadsim.exe showing AutoCAD LT's captions.
-Option Explicit
-Dim passed, failed
-passed = 0
-failed = 0
-
-Sub Check(name, actual, expected)
-    If actual = expected Then
-        passed = passed + 1
-    Else
-        failed = failed + 1
-        WScript.Echo "FAIL " & name & ": [" & actual & "] <> [" & expected & "]"
-    End If
-End Sub
-
 Dim acad, ctl, r, i, p, h, idle
 idle = "ｺﾏﾝﾄﾞ: "
 Set acad = CreateObject("Drafthand.Acad")
-For i = 1 To 500
-    r = acad.Search
-    If r = -1 Then Exit For
-Next
+r = SearchUntilFound(acad)
 Check "Search", r, -1
 Check "ErrNumber", acad.ErrNumber, 0
 Check "MainWindowTitle", acad.MainWindowTitle, "AutoCAD LT - [Drawing1.dwg]"
@@ -72,4 +55,4 @@ Check "MainWindowHandle after RemoveControl", acad.MainWindowHandle, 0
 Check "kept Control loses its link", ctl.PostCommand("^C"), &H80040270
 Check "LinkFailed source", acad.ErrSource, "Drafthand.Control.PostCommand"
 
-WScript.Echo passed & " passed, " & failed & " failed"
+Report

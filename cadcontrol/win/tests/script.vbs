@@ -1,27 +1,10 @@
 ' RunScript from VBScript against a running cadsim.exe: the caller's own array
 ' takes what the script stores, also after a failed run.
 '   script.vbs FOLDER   (FOLDER holds variables.txt and failing.txt)
-Option Explicit
-Dim passed, failed
-passed = 0
-failed = 0
-
-Sub Check(name, actual, expected)
-    If actual = expected Then
-        passed = passed + 1
-    Else
-        failed = failed + 1
-        WScript.Echo "FAIL " & name & ": [" & actual & "] <> [" & expected & "]"
-    End If
-End Sub
-
-Dim acad, ctl, r, i, folder, v(9), few(3), eleven(10)
+Dim acad, ctl, r, folder, v(9), few(3), eleven(10)
 folder = WScript.Arguments(0)
 Set acad = CreateObject("Drafthand.Acad")
-For i = 1 To 500
-    r = acad.Search
-    If r = -1 Then Exit For
-Next
+r = SearchUntilFound(acad)
 Check "Search", r, -1
 Set ctl = acad.Control
 
@@ -71,4 +54,4 @@ Check "missing file", r, 53
 Check "missing file, description", acad.ErrDescription, "スクリプトファイルを開くことができませんでした。"
 Check "v(0) after the missing file", v(0), "kept after the failure"
 
-WScript.Echo passed & " passed, " & failed & " failed"
+Report

@@ -3,6 +3,7 @@
 // (and late-bound for ShowMessage's defaults), against cadsim.exe
 // (DRAFTHAND_CADSIM, a Windows path).
 #include "Drafthand_h.h"
+#include "drafthand_client.h"
 
 #include "tarn/ansi_text.h"
 #include "tarn/process.h"
@@ -24,11 +25,11 @@ namespace {
 using tarn::com_ptr;
 using tarn::unique_bstr;
 
-constexpr LONG kSuccess = -1;
-constexpr LONG kCancelByUser = static_cast<LONG>(0x80040201u);
-constexpr LONG kCommandFailed = static_cast<LONG>(0x80040271u);
-constexpr LONG kScriptFailed = static_cast<LONG>(0x80040272u);
-constexpr LONG kLinkFailed = static_cast<LONG>(0x80040270u);
+using drafthand::kSuccess;
+constexpr LONG kCancelByUser = drafthand::acPrivateError::CancelByUser;
+constexpr LONG kCommandFailed = drafthand::acPrivateError::CommandFailed;
+constexpr LONG kScriptFailed = drafthand::acPrivateError::ScriptFailed;
+constexpr LONG kLinkFailed = drafthand::acPrivateError::LinkFailed;
 const std::wstring kNotRunning = L"AutoCADが起動していないか、応答がありません。";
 const std::wstring kRunFailed = L"スクリプト実行中にエラーが発生しました。\r\n";
 
@@ -166,20 +167,8 @@ protected:
         ASSERT_TRUE(started) << "cadsim.exe did not start: " << started.error;
         cadsim_ = std::move(started.process);
         cadsim_id_ = started.id;
-        ASSERT_EQ(::CoCreateInstance(CLSID_Acad, nullptr, CLSCTX_INPROC_SERVER, IID__Acad,
-                                     acad_.put_void()),
-                  S_OK);
-        LONG found = 0;
-        for (int attempt = 0; attempt < 200 && found != kSuccess; ++attempt) {
-            ASSERT_EQ(acad_->Search(&found), S_OK);
-            if (found != kSuccess) {
-                ::Sleep(100);
-            }
-        }
-        ASSERT_EQ(found, kSuccess);
+        ASSERT_TRUE(drafthand::testing::link_to_cad(acad_, control_)) << "no Control of cadsim";
         ASSERT_EQ(acad_->get_MainWindowHandle(&main_window_), S_OK);
-        ASSERT_EQ(acad_->get_Control(control_.put()), S_OK);
-        ASSERT_TRUE(control_);
     }
 
     void TearDown() override {
@@ -569,13 +558,3 @@ INSTANTIATE_TEST_SUITE_P(Faults, FaultyCad, ::testing::ValuesIn(kFaults),
                          });
 
 } // namespace
-
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
-        return 2;
-    }
-    const int result = RUN_ALL_TESTS();
-    ::CoUninitialize();
-    return result;
-}

@@ -6,9 +6,13 @@
 // proved on a leak planted on purpose, here and in a child process.
 // DRAFTHAND_SOAK=long chooses the long counts (scripts/soak.sh).
 #include "Drafthand_h.h"
+#include "drafthand_client.h"
 
 #include "tarn/ansi_text.h"
 #include "tarn/process.h"
+#include "tarn/testsupport/cadsim_process.h"
+#include "tarn/testsupport/wait.h"
+#include "tarn/testsupport/window_text.h"
 #include "tarn/unique.h"
 #include "tarn2/controls.h"
 
@@ -31,7 +35,7 @@ using tarn::com_ptr;
 using tarn::unique_bstr;
 using tarn::unique_handle;
 
-constexpr LONG kSuccess = -1;
+using drafthand::kSuccess;
 
 struct Usage {
     size_t private_bytes = 0; // committed private pages
@@ -370,19 +374,7 @@ protected:
 
     // An Acad linked to cadsim and its Control.
     void link(com_ptr<_Acad>& acad, com_ptr<_Control>& control) {
-        ASSERT_EQ(::CoCreateInstance(CLSID_Acad, nullptr, CLSCTX_INPROC_SERVER, IID__Acad,
-                                     acad.put_void()),
-                  S_OK);
-        LONG result = 0;
-        for (int attempt = 0; attempt < 300 && result != kSuccess; ++attempt) {
-            ASSERT_EQ(acad->Search(&result), S_OK);
-            if (result != kSuccess) {
-                ::Sleep(100);
-            }
-        }
-        ASSERT_EQ(result, kSuccess);
-        ASSERT_EQ(acad->get_Control(control.put()), S_OK);
-        ASSERT_TRUE(control);
+        ASSERT_TRUE(drafthand::testing::link_to_cad(acad, control)) << "no Control of cadsim";
     }
 
     // Runs body count times in each of five phases; the first is the warm-up.
@@ -471,45 +463,19 @@ TEST_F(Soak, ScriptRuns) {
 constexpr DWORD kStepMs = 300000;
 constexpr UINT kAnswerMs = 60000;
 
-// The results of presses come back as callbacks, delivered while this
-// thread reads its queue.
-bool wait_pumping(const std::function<bool()>& done, DWORD milliseconds) {
-    const DWORD start = ::GetTickCount();
-    for (;;) {
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::DispatchMessageW(&message);
-        }
-        if (done()) {
-            return true;
-        }
-        if (::GetTickCount() - start > milliseconds) {
-            return false;
-        }
-        ::Sleep(20);
-    }
-}
-
 void CALLBACK count_handled(HWND, UINT, ULONG_PTR handled, LRESULT) {
     ++*reinterpret_cast<int*>(handled);
 }
 
-struct FoundBox {
-    DWORD process;
-    HWND box;
-};
-
-BOOL CALLBACK find_message_box(HWND window, LPARAM data) {
-    auto* found = reinterpret_cast<FoundBox*>(data);
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(window, &process);
-    wchar_t name[16] = {};
-    ::GetClassNameW(window, name, 16);
-    if (process == found->process && ::IsWindowVisible(window) && std::wstring(name) == L"#32770") {
-        found->box = window;
-        return FALSE;
-    }
-    return TRUE;
+// The results of presses come back as callbacks, delivered while this
+// thread reads its queue.
+bool wait_pumping(const std::function<bool()>& done, DWORD limit_ms) {
+    return tarn::testsupport::wait_until(
+        [&done] {
+            tarn::testsupport::pump_messages();
+            return done();
+        },
+        limit_ms, 20);
 }
 
 // tarn2.exe in a fresh working folder, closed at the end.
@@ -517,10 +483,7 @@ class Tarn2Process {
 public:
     explicit Tarn2Process(const std::wstring& folder) : folder_(folder) {
         ::CreateDirectoryW(folder_.c_str(), nullptr);
-        wchar_t self[MAX_PATH] = {};
-        ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-        std::wstring program(self);
-        program = program.substr(0, program.find_last_of(L"\\/") + 1) + L"tarn2.exe";
+        const std::wstring program = tarn::testsupport::program_folder() + L"tarn2.exe";
         started_ = tarn::start_process(L"\"" + program + L"\"", folder_.c_str());
         if (started_) {
             process_.reset(
@@ -577,9 +540,7 @@ public:
         bool message = false;
         wait_pumping(
             [&] {
-                FoundBox found = {started_.id, nullptr};
-                ::EnumWindows(find_message_box, reinterpret_cast<LPARAM>(&found));
-                message = found.box != nullptr;
+                message = tarn::testsupport::find_message_box(started_.id, 0) != nullptr;
                 return message || handled_ > before;
             },
             kStepMs);

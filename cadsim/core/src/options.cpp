@@ -212,12 +212,12 @@ std::wstring usage_text() {
 }
 
 std::wstring main_caption(const Options& options) {
-    return std::wstring(options.product == Product::Full ? L"AutoCAD" : L"AutoCAD LT") + L" - [" +
+    return (options.product == Product::Full ? kFullMainCaptionStart : kLtMainCaptionStart) +
            options.drawing + L"]";
 }
 
 std::wstring text_caption(const Options& options) {
-    return options.product == Product::Full ? L"AutoCAD ﾃｷｽﾄ" : L"AutoCAD LT ﾃｷｽﾄ";
+    return options.product == Product::Full ? kFullTextCaption : kLtTextCaption;
 }
 
 } // namespace cadsim

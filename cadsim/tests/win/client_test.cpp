@@ -3,6 +3,8 @@
 // and history back by WM_GETTEXT.
 #include "tarn/ansi_text.h"
 #include "tarn/process.h"
+#include "tarn/testsupport/cadsim_process.h"
+#include "tarn/testsupport/wait.h"
 #include "tarn/unique.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +25,7 @@
 namespace {
 
 using namespace std::chrono_literals;
+using tarn::testsupport::wait_until;
 
 struct WindowInfo {
     HWND hwnd = nullptr;
@@ -67,13 +70,6 @@ std::string ansi(const std::wstring& text) {
     return tarn::to_ansi(text);
 }
 
-std::wstring module_folder() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    return folder.substr(0, folder.find_last_of(L"\\/") + 1);
-}
-
 // Where the DXF files go: a folder the test script gives, else the temp folder.
 std::wstring output_folder() {
     if (const char* dir = std::getenv("CADSIM_TEST_OUT")) {
@@ -93,82 +89,28 @@ std::string read_file(const std::wstring& path) {
 
 // Limits for what must happen, not speed targets: an emulated machine takes
 // tens of seconds to start a program. Success returns at once.
-constexpr auto kStartLimit = 120s;
-constexpr auto kAnswerLimit = 60s;
+constexpr DWORD kStartLimitMs = 120000;
+constexpr DWORD kAnswerLimitMs = 60000;
 constexpr DWORD kEndLimitMs = 120000;
 
-template <typename Predicate>
-bool eventually(Predicate predicate, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (true) {
-        if (predicate()) {
-            return true;
-        }
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(20ms);
-    }
-}
-
 // One cadsim.exe, started with the given options and closed at the end.
-class Cadsim {
+class Cadsim : public tarn::testsupport::CadsimProcess {
 public:
-    explicit Cadsim(const std::wstring& options, bool wait_for_windows = true) {
-        std::wstring line = L"\"" + module_folder() + L"cadsim.exe\" " + options;
-        tarn::started_process started = tarn::start_process(line);
-        if (!started) {
-            ADD_FAILURE() << "cadsim.exe did not start: " << started.error;
+    explicit Cadsim(const std::wstring& options, bool wait_for_windows = true)
+        : CadsimProcess(tarn::testsupport::program_folder() + L"cadsim.exe", options) {
+        if (!started()) {
+            ADD_FAILURE() << "cadsim.exe did not start: " << start_error();
             return;
         }
-        process_ = std::move(started.process);
-        id_ = started.id;
         if (wait_for_windows) {
-            EXPECT_TRUE(find(kStartLimit)) << "the four windows did not appear";
+            EXPECT_TRUE(wait_windows(kStartLimitMs)) << "the four windows did not appear";
         }
     }
-    Cadsim(const Cadsim&) = delete;
-    Cadsim& operator=(const Cadsim&) = delete;
+    // It must close on WM_CLOSE; the base ends it otherwise.
     ~Cadsim() {
-        if (!process_) {
-            return;
-        }
-        if (::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT && main && ::IsWindow(main)) {
-            ::PostMessageW(main, WM_CLOSE, 0, 0);
-        }
-        if (::WaitForSingleObject(process_.get(), kEndLimitMs) != WAIT_OBJECT_0) {
-            ::TerminateProcess(process_.get(), 99);
+        if (started() && !exited(0) && !close(kEndLimitMs)) {
             ADD_FAILURE() << "cadsim.exe did not close";
         }
-    }
-
-    bool find(std::chrono::milliseconds limit) {
-        return eventually(
-            [this] {
-                main = text = command = history = nullptr;
-                for (const auto& w : top_windows()) {
-                    if (w.process != id_) {
-                        continue;
-                    }
-                    if (w.class_name == "CadsimMain") {
-                        main = w.hwnd;
-                    } else if (w.class_name == "CadsimText") {
-                        text = w.hwnd;
-                    }
-                }
-                if (text == nullptr) {
-                    return false;
-                }
-                for (const auto& w : child_windows(text)) {
-                    if (w.caption == "Headlands") {
-                        command = w.hwnd;
-                    } else if (w.caption == "MountTam") {
-                        history = w.hwnd;
-                    }
-                }
-                return main && command && history;
-            },
-            limit);
     }
 
     LRESULT send_bytes(const std::string& bytes, ULONG_PTR kind = 1) const {
@@ -201,26 +143,6 @@ public:
         const size_t end = all.rfind("\r\n");
         return end == std::string::npos ? all : all.substr(end + 2);
     }
-
-    bool exited(DWORD wait_ms, DWORD* code = nullptr) const {
-        if (!process_ || ::WaitForSingleObject(process_.get(), wait_ms) != WAIT_OBJECT_0) {
-            return false;
-        }
-        if (code != nullptr) {
-            ::GetExitCodeProcess(process_.get(), code);
-        }
-        return true;
-    }
-    DWORD id() const { return id_; }
-
-    HWND main = nullptr;
-    HWND text = nullptr;
-    HWND command = nullptr;
-    HWND history = nullptr;
-
-private:
-    tarn::unique_handle process_;
-    DWORD id_ = 0;
 };
 
 const std::string kIdle = "\xBA\xCF\xDD\xC4\xDE: "; // "ｺﾏﾝﾄﾞ: " in code page 932
@@ -243,7 +165,7 @@ TEST(CadsimOptions, WithoutAConsoleTheTextShowsInABox) {
         DWORD code;
     } cases[] = {{L"--no-such-option", {L"--no-such-option", L"(終了コード 2)"}, 2},
                  {L"--help", {L"--exit-after-commands"}, 0}};
-    const std::wstring program = module_folder() + L"cadsim.exe";
+    const std::wstring program = tarn::testsupport::program_folder() + L"cadsim.exe";
     for (const auto& c : cases) {
         SCOPED_TRACE(ansi(c.options));
         SHELLEXECUTEINFOW info = {};
@@ -257,7 +179,7 @@ TEST(CadsimOptions, WithoutAConsoleTheTextShowsInABox) {
         const tarn::unique_handle process(info.hProcess);
         const DWORD id = ::GetProcessId(process.get());
         WindowInfo box;
-        const bool shown = eventually(
+        const bool shown = wait_until(
             [&] {
                 for (const auto& w : top_windows()) {
                     if (w.process == id && w.class_name == "#32770" && ::IsWindowVisible(w.hwnd)) {
@@ -267,7 +189,7 @@ TEST(CadsimOptions, WithoutAConsoleTheTextShowsInABox) {
                 }
                 return false;
             },
-            kStartLimit);
+            kStartLimitMs);
         if (!shown) {
             ::TerminateProcess(process.get(), 99);
             ADD_FAILURE() << "no box";
@@ -446,15 +368,15 @@ TEST(CadsimDrawing, LineAndPlineWrittenAsDxf) {
 }
 
 // The script starts one cadsim.exe by hand and names it here; this test then
-// draws into it and closes it. Skipped when run on its own.
+// draws into it and closes it.
 TEST(CadsimRunning, DrawsIntoTheProgramStartedByTheScript) {
     const char* drawing = std::getenv("CADSIM_RUNNING_DRAWING");
     if (drawing == nullptr) {
-        GTEST_SKIP() << "no running cadsim named";
+        FAIL() << "CADSIM_RUNNING_DRAWING names no running cadsim";
     }
     const std::string caption = std::string("AutoCAD LT - [") + drawing + "]";
     HWND main = nullptr;
-    ASSERT_TRUE(eventually(
+    ASSERT_TRUE(wait_until(
         [&] {
             for (const auto& w : top_windows()) {
                 if (w.caption == caption) {
@@ -463,7 +385,7 @@ TEST(CadsimRunning, DrawsIntoTheProgramStartedByTheScript) {
             }
             return main != nullptr;
         },
-        kStartLimit));
+        kStartLimitMs));
     COPYDATASTRUCT data{};
     data.dwData = 1;
     for (const char* text :
@@ -486,10 +408,10 @@ TEST(CadsimPicking, ClickAndScriptedPicks) {
     Cadsim cad(L"--pick \"1.5,2.5;3,4,5\"");
     ASSERT_TRUE(cad.main);
     cad.send(L"\x03\x03_id\r");
-    EXPECT_TRUE(eventually([&] { return cad.prompt() == kIdle; }, kAnswerLimit));
+    EXPECT_TRUE(wait_until([&] { return cad.prompt() == kIdle; }, kAnswerLimitMs));
     EXPECT_EQ(cad.last_history_line(), "X = 1.5000     Y = 2.5000     Z = 0.0000");
     cad.send(L"_id\r");
-    EXPECT_TRUE(eventually([&] { return cad.prompt() == kIdle; }, kAnswerLimit));
+    EXPECT_TRUE(wait_until([&] { return cad.prompt() == kIdle; }, kAnswerLimitMs));
     EXPECT_EQ(cad.last_history_line(), "X = 3.0000     Y = 4.0000     Z = 5.0000");
     // The list is used up: now a click answers. An empty drawing shows 0..100.
     cad.send(L"_id\r");
@@ -523,7 +445,7 @@ TEST(CadsimFaults, PromptDelay) {
     cad.send(L"luprec\r3\r");
     EXPECT_EQ(::SendMessageA(cad.command, WM_GETTEXTLENGTH, 0, 0), 0);
     cad.send(L"_id\r"); // typed ahead, taken once idle
-    EXPECT_TRUE(eventually([&] { return cad.prompt() == ansi(L"点を指定: "); }, kAnswerLimit));
+    EXPECT_TRUE(wait_until([&] { return cad.prompt() == ansi(L"点を指定: "); }, kAnswerLimitMs));
     EXPECT_GE(std::chrono::steady_clock::now() - start, 1400ms);
 }
 
@@ -531,8 +453,8 @@ TEST(CadsimFaults, StartupDelay) {
     const auto start = std::chrono::steady_clock::now();
     Cadsim cad(L"--startup-delay 1500", false);
     std::this_thread::sleep_for(300ms);
-    EXPECT_FALSE(cad.find(0ms));
-    EXPECT_TRUE(cad.find(kStartLimit));
+    EXPECT_FALSE(cad.wait_windows(0));
+    EXPECT_TRUE(cad.wait_windows(kStartLimitMs));
     EXPECT_GE(std::chrono::steady_clock::now() - start, 1400ms);
     EXPECT_EQ(cad.prompt(), kIdle);
 }

@@ -42,6 +42,9 @@ public:
         reset();
         return &handle_;
     }
+    // The address for an in/out parameter: the callee reads what is held and
+    // may free it and put another in its place.
+    Handle* in_out() { return &handle_; }
 
 private:
     Handle handle_ = kInvalid;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "cadsim/numbers.h"
+#include "cadsim/window_names.h"
 
 #include <optional>
 #include <string>
@@ -13,7 +14,7 @@ enum class Product { Lt, Full };
 
 struct Options {
     Product product = Product::Lt;
-    std::wstring drawing = L"Drawing1.dwg";
+    std::wstring drawing = kDefaultDrawing;
     std::wstring dxf_path;
     std::vector<Point> picks;
     bool refuse_copydata = false;
