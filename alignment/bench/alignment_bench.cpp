@@ -110,15 +110,19 @@ static void BM_Stakes1m(benchmark::State& state) {
 }
 BENCHMARK(BM_Stakes1m)->Unit(benchmark::kMillisecond);
 
+// The four CSV tables, as --csv writes them.
+void write_tables(const Alignment& alignment, const std::vector<CentreStake>& all) {
+    write("bench-ip.csv", ip_table_csv(alignment, TableLanguage::japanese));
+    write("bench-elements.csv", elements_csv(alignment, TableLanguage::japanese));
+    write("bench-points.csv", main_points_csv(alignment, 20.0, TableLanguage::japanese));
+    write_stakes("bench-stakes.csv", all);
+}
+
 // Everything a run with --pitch 1 --width --csv does after reading its input.
 static void BM_WholeRun(benchmark::State& state) {
     for (auto _ : state) {
         const Solution s = solve(polygon());
-        const auto all = stakes(s.alignment, kStakes);
-        write("bench-ip.csv", ip_table_csv(s.alignment, TableLanguage::japanese));
-        write("bench-elements.csv", elements_csv(s.alignment, TableLanguage::japanese));
-        write("bench-points.csv", main_points_csv(s.alignment, 20.0, TableLanguage::japanese));
-        write_stakes("bench-stakes.csv", all);
+        write_tables(s.alignment, stakes(s.alignment, kStakes));
     }
 }
 BENCHMARK(BM_WholeRun)->Unit(benchmark::kMillisecond);
@@ -153,10 +157,7 @@ static void BM_EveryOutput(benchmark::State& state) {
     for (auto _ : state) {
         const Solution s = solve(polygon());
         const auto all = stakes(s.alignment, kStakes);
-        write("bench-ip.csv", ip_table_csv(s.alignment, TableLanguage::japanese));
-        write("bench-elements.csv", elements_csv(s.alignment, TableLanguage::japanese));
-        write("bench-points.csv", main_points_csv(s.alignment, 20.0, TableLanguage::japanese));
-        write_stakes("bench-stakes.csv", all);
+        write_tables(s.alignment, all);
         for (const auto& [path, bytes] : render_outputs(s.alignment, drawings(all))) {
             write(path, bytes);
         }

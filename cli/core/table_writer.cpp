@@ -172,31 +172,15 @@ template <int Decimals> char* fast_fixed(char* p, double value) {
 }
 
 char* try_fast_fixed(char* p, double value, int decimals) {
-    if (!(std::fabs(value) < 1e9)) {
+    // One instance per count of decimals, so that no division remains.
+    static constexpr char* (*kByDecimals[])(char*, double) = {
+        nullptr,       fast_fixed<1>, fast_fixed<2>, fast_fixed<3>, fast_fixed<4>,
+        fast_fixed<5>, fast_fixed<6>, fast_fixed<7>, fast_fixed<8>, fast_fixed<9>,
+    };
+    if (!(std::fabs(value) < 1e9) || decimals < 1 || decimals > 9) {
         return nullptr;
     }
-    switch (decimals) {
-    case 1:
-        return fast_fixed<1>(p, value);
-    case 2:
-        return fast_fixed<2>(p, value);
-    case 3:
-        return fast_fixed<3>(p, value);
-    case 4:
-        return fast_fixed<4>(p, value);
-    case 5:
-        return fast_fixed<5>(p, value);
-    case 6:
-        return fast_fixed<6>(p, value);
-    case 7:
-        return fast_fixed<7>(p, value);
-    case 8:
-        return fast_fixed<8>(p, value);
-    case 9:
-        return fast_fixed<9>(p, value);
-    default:
-        return nullptr;
-    }
+    return kByDecimals[decimals](p, value);
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "tarn/ansi_text.h"
 #include "tarn/process.h"
 #include "tarn/testsupport/cadsim_process.h"
+#include "tarn/testsupport/com_tests.h"
 #include "tarn/testsupport/wait.h"
 #include "tarn/testsupport/window_text.h"
 #include "tarn/unique.h"
@@ -633,11 +634,5 @@ int main(int argc, char** argv) {
         const std::wstring done(argv[3], argv[3] + std::strlen(argv[3]));
         return run_planted_leak_child(step.c_str(), done.c_str());
     }
-    ::testing::InitGoogleTest(&argc, argv);
-    if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
-        return 2;
-    }
-    const int result = RUN_ALL_TESTS();
-    ::CoUninitialize();
-    return result;
+    return tarn::testsupport::run_com_tests(argc, argv);
 }

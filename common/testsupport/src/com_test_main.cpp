@@ -1,15 +1,8 @@
 // The main of a test program whose tests call COM objects on its one
-// apartment thread.
-#include <gtest/gtest.h>
-
-#include <objbase.h>
+// apartment thread. Apart from run_com_tests, so that a program with a main
+// of its own can call that alone.
+#include "tarn/testsupport/com_tests.h"
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
-        return 2;
-    }
-    const int result = RUN_ALL_TESTS();
-    ::CoUninitialize();
-    return result;
+    return tarn::testsupport::run_com_tests(argc, argv);
 }
