@@ -72,7 +72,7 @@ public:
         LONG result = 0;
         const HRESULT hr = control_->GetHistory(history.put(), match_text.get(), &result);
         if (SUCCEEDED(hr) && result == -1) {
-            text.assign(history.get() ? history.get() : L"", ::SysStringLen(history.get()));
+            text = tarn::from_bstr(history.get());
         }
         return failure_->result(L"GetHistory", hr, result);
     }
@@ -128,7 +128,7 @@ public:
         if (FAILED(acad_->get_ErrDescription(text.put())) || !text) {
             return std::wstring();
         }
-        return std::wstring(text.get(), ::SysStringLen(text.get()));
+        return tarn::from_bstr(text.get());
     }
 
 private:

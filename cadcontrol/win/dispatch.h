@@ -160,10 +160,7 @@ template <typename Body> HRESULT guarded(Body&& body) noexcept {
     }
 }
 
-// A null BSTR is an empty string.
-inline std::wstring from_bstr(BSTR text) {
-    return text == nullptr ? std::wstring() : std::wstring(text, ::SysStringLen(text));
-}
+using tarn::from_bstr;
 
 // Hands a new BSTR to an [out] parameter.
 HRESULT to_bstr(const std::wstring& text, BSTR* out);

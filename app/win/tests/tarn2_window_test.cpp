@@ -31,6 +31,7 @@ namespace tarn::app {
 namespace {
 
 using testsupport::class_of;
+using testsupport::read_file;
 using testsupport::wait_until;
 using testsupport::window_text;
 
@@ -242,23 +243,6 @@ struct Drawing {
     std::vector<std::vector<Point2>> lines;
     std::vector<std::vector<Point2>> polylines;
 };
-
-std::string read_file(const std::wstring& path) {
-    tarn::unique_handle file(::CreateFileW(path.c_str(), GENERIC_READ,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                           nullptr, OPEN_EXISTING, 0, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) {
-        file.release(); // not a handle
-        return std::string();
-    }
-    std::string bytes;
-    char buffer[65536];
-    DWORD read = 0;
-    while (::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
-        bytes.append(buffer, read);
-    }
-    return bytes;
-}
 
 std::vector<std::string> lines_of(const std::string& text) {
     std::vector<std::string> lines;

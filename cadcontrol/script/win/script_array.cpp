@@ -7,9 +7,7 @@
 namespace drafthand::script {
 namespace {
 
-std::wstring from_bstr(BSTR text) {
-    return text == nullptr ? std::wstring() : std::wstring(text, ::SysStringLen(text));
-}
+using tarn::from_bstr;
 
 // The text of one element, or false when it has none.
 bool read_element(SAFEARRAY* array, VARTYPE type, LONG index, std::wstring& text) {

@@ -7,15 +7,16 @@
 #include "drafthand/errors.h"
 
 #include "tarn/ansi_text.h"
-#include "tarn/process.h"
+#include "tarn/testsupport/cadsim_process.h"
+#include "tarn/testsupport/files.h"
+#include "tarn/testsupport/variant.h"
 #include "tarn/unique.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include <fstream>
-#include <sstream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -24,7 +25,9 @@
 namespace {
 
 using tarn::com_ptr;
+using tarn::from_bstr;
 using tarn::unique_bstr;
+using tarn::testsupport::by_ref;
 
 using drafthand::kSuccess;
 using namespace std::string_view_literals;
@@ -33,16 +36,6 @@ constexpr LONG kLinkFailed = drafthand::acPrivateError::LinkFailed;
 constexpr LONG kCommandFailed = drafthand::acPrivateError::CommandFailed;
 const std::wstring kNotRunning = L"AutoCADが起動していないか、応答がありません。";
 const std::wstring kSearchError = L"AutoCADを検索中にエラーが発生しました。";
-
-std::wstring environment(const wchar_t* name) {
-    wchar_t buffer[1024] = {};
-    const DWORD length = ::GetEnvironmentVariableW(name, buffer, 1024);
-    return length > 0 && length < 1024 ? std::wstring(buffer, length) : std::wstring();
-}
-
-std::wstring text(BSTR value) {
-    return value ? std::wstring(value, ::SysStringLen(value)) : L"";
-}
 
 com_ptr<_Acad> create_acad() {
     com_ptr<_Acad> acad;
@@ -57,7 +50,7 @@ template <typename Object>
 std::wstring get_string(Object* object, HRESULT (STDMETHODCALLTYPE Object::*getter)(BSTR*)) {
     unique_bstr value;
     EXPECT_EQ((object->*getter)(value.put()), S_OK);
-    return text(value.get());
+    return from_bstr(value.get());
 }
 
 template <typename Object>
@@ -207,14 +200,6 @@ private:
     com_ptr<IDispatch> dispatch_;
 };
 
-VARIANT by_ref(VARIANT* target) {
-    VARIANT v;
-    ::VariantInit(&v);
-    v.vt = VT_BYREF | VT_VARIANT;
-    v.pvarVal = target;
-    return v;
-}
-
 VARIANT long_value(LONG value) {
     VARIANT v;
     ::VariantInit(&v);
@@ -232,13 +217,13 @@ TEST(LateBound, PropertiesAndArgumentChecks) {
     tarn::unique_variant result;
     EXPECT_EQ(late.call(L"Version", kGet, {}, result.put()), S_OK);
     ASSERT_EQ(result.get()->vt, VT_BSTR);
-    EXPECT_EQ(text(result.get()->bstrVal), L"1.00.00");
+    EXPECT_EQ(from_bstr(result.get()->bstrVal), L"1.00.00");
     // The default member is Title.
     DISPPARAMS none{nullptr, nullptr, 0, 0};
     EXPECT_EQ(late.get()->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_PROPERTYGET, &none,
                                  result.put(), nullptr, nullptr),
               S_OK);
-    EXPECT_EQ(text(result.get()->bstrVal), L"Drafthand");
+    EXPECT_EQ(from_bstr(result.get()->bstrVal), L"Drafthand");
 
     // A script's variable holding a number given by reference to a put.
     tarn::unique_variant held;
@@ -285,90 +270,11 @@ TEST(LateBound, PropertiesAndArgumentChecks) {
     EXPECT_EQ(late.call(L"Search", DISPATCH_METHOD, {}, nullptr), S_OK);
 }
 
-BOOL CALLBACK close_window_of(HWND window, LPARAM process_id) {
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(window, &process);
-    if (process == *reinterpret_cast<const DWORD*>(process_id)) {
-        ::PostMessageW(window, WM_CLOSE, 0, 0);
-    }
-    return TRUE;
-}
-
-// A running cadsim.exe, closed when the test ends.
-class CadSim {
-public:
-    explicit CadSim(const std::wstring& arguments) {
-        path_ = environment(L"DRAFTHAND_CADSIM");
-        if (path_.empty()) {
-            return;
-        }
-        wchar_t directory[MAX_PATH] = {};
-        ::GetTempPathW(MAX_PATH, directory);
-        dxf_ = std::wstring(directory) + L"drafthand_client_" + std::to_wstring(::GetTickCount()) +
-               L".dxf";
-        started_ = tarn::start_process(L"\"" + path_ + L"\" --dxf \"" + dxf_ + L"\" " + arguments);
-        if (started_) {
-            ::WaitForInputIdle(started_.process.get(), 10000);
-        }
-    }
-    CadSim(const CadSim&) = delete;
-    CadSim& operator=(const CadSim&) = delete;
-    ~CadSim() { close(); }
-
-    bool available() const { return !path_.empty(); }
-    bool started() const { return static_cast<bool>(started_); }
-    DWORD start_error() const { return started_.error; }
-    DWORD process_id() const { return started_.id; }
-    const std::wstring& dxf() const { return dxf_; }
-
-    void close() {
-        if (!started_) {
-            return;
-        }
-        ::EnumWindows(close_window_of, reinterpret_cast<LPARAM>(&started_.id));
-        HANDLE process = started_.process.get();
-        if (::WaitForSingleObject(process, 10000) != WAIT_OBJECT_0) {
-            ::TerminateProcess(process, 1);
-            ::WaitForSingleObject(process, 10000);
-        }
-        started_.process.reset();
-    }
-
-private:
-    std::wstring path_;
-    std::wstring dxf_;
-    tarn::started_process started_;
-};
-
-std::string read_file(const std::wstring& path) {
-    std::ifstream file(tarn::to_utf8(path), std::ios::binary);
-    if (!file) {
-        // Wide paths under the temp folder may not be ASCII.
-        HANDLE handle =
-            ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                          OPEN_EXISTING, 0, nullptr);
-        if (handle == INVALID_HANDLE_VALUE) {
-            return {};
-        }
-        tarn::unique_handle owned(handle);
-        std::string data;
-        char buffer[4096];
-        DWORD read = 0;
-        while (::ReadFile(owned.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
-            data.append(buffer, read);
-        }
-        return data;
-    }
-    std::stringstream content;
-    content << file.rdbuf();
-    return content.str();
-}
-
 LONG prompt_of(_Control* control, std::wstring& prompt) {
     unique_bstr value = tarn::make_bstr(L"before"sv);
     LONG result = 0;
     EXPECT_EQ(control->GetPrompt(value.in_out(), &result), S_OK);
-    prompt = text(value.get());
+    prompt = from_bstr(value.get());
     return result;
 }
 
@@ -387,13 +293,24 @@ bool wait_idle(_Control* control) {
 class WithCad : public ::testing::Test {
 protected:
     void start(const std::wstring& arguments) {
-        cad_ = std::make_unique<CadSim>(arguments);
-        if (!cad_->available()) {
-            FAIL() << "DRAFTHAND_CADSIM names no cadsim.exe";
-        }
+        const std::wstring program = tarn::testsupport::environment(L"DRAFTHAND_CADSIM");
+        ASSERT_FALSE(program.empty()) << "DRAFTHAND_CADSIM names no cadsim.exe";
+        dxf_ = tarn::testsupport::temp_path(L"drafthand_client_" +
+                                            std::to_wstring(::GetTickCount()) + L".dxf");
+        cad_.emplace(program, L"--dxf \"" + dxf_ + L"\" " + arguments);
         ASSERT_TRUE(cad_->started()) << "cadsim.exe did not start: " << cad_->start_error();
+        ASSERT_TRUE(cad_->wait_ready()) << "cadsim.exe did not show its prompt";
     }
-    std::unique_ptr<CadSim> cad_;
+    void TearDown() override {
+        if (cad_ && !cad_->close()) {
+            cad_.reset(); // ends it
+        }
+        if (!dxf_.empty()) {
+            ::DeleteFileW(dxf_.c_str());
+        }
+    }
+    std::optional<tarn::testsupport::CadsimProcess> cad_;
+    std::wstring dxf_;
 };
 
 class Lt : public WithCad {
@@ -462,7 +379,7 @@ TEST_F(Lt, WindowPropertiesMatchTheStandInsWindows) {
     ASSERT_NE(text_window, nullptr);
     HWND command = find_descendant(text_window, "Headlands");
     HWND history = find_descendant(text_window, "MountTam");
-    const DWORD pid = cad_->process_id();
+    const DWORD pid = cad_->id();
     expect_window(acad_.get(), &_Acad::get_MainWindowHandle, &_Acad::get_MainWindowThreadID,
                   &_Acad::get_MainWindowProcessID, &_Acad::get_MainWindowClass,
                   &_Acad::get_MainWindowTitle, main, pid);
@@ -490,7 +407,7 @@ TEST_F(Lt, PostCommandDrawsALine) {
     std::string dxf;
     for (int attempt = 0; attempt < 100 && dxf.find("LINE") == std::string::npos; ++attempt) {
         ::Sleep(50);
-        dxf = read_file(cad_->dxf());
+        dxf = tarn::testsupport::read_file(dxf_);
     }
     EXPECT_NE(dxf.find("\nLINE"), std::string::npos) << dxf;
     EXPECT_TRUE(wait_idle(control_.get()));
@@ -506,7 +423,7 @@ TEST_F(Lt, PostCommandDrawsALine) {
     unique_bstr history;
     ASSERT_EQ(control_->GetHistory(history.put(), nullptr, &result), S_OK);
     EXPECT_EQ(result, kSuccess);
-    EXPECT_NE(text(history.get()).find(std::wstring(1000, L'x')), std::wstring::npos);
+    EXPECT_NE(from_bstr(history.get()).find(std::wstring(1000, L'x')), std::wstring::npos);
 }
 
 TEST_F(Lt, GetPromptAndGetHistory) {
@@ -527,7 +444,7 @@ TEST_F(Lt, GetPromptAndGetHistory) {
     unique_bstr whole;
     ASSERT_EQ(control_->GetHistory(whole.put(), nullptr, &result), S_OK);
     EXPECT_EQ(result, kSuccess);
-    const std::wstring history = text(whole.get());
+    const std::wstring history = from_bstr(whole.get());
     EXPECT_NE(history.find(L"line"), std::wstring::npos);
 
     unique_bstr match = tarn::make_bstr(L"ｺﾏﾝﾄﾞ: "sv);
@@ -536,13 +453,13 @@ TEST_F(Lt, GetPromptAndGetHistory) {
     EXPECT_EQ(result, kSuccess);
     const size_t last = history.rfind(L"ｺﾏﾝﾄﾞ: ");
     ASSERT_NE(last, std::wstring::npos);
-    EXPECT_EQ(text(tail.get()), history.substr(last));
+    EXPECT_EQ(from_bstr(tail.get()), history.substr(last));
 
     unique_bstr nowhere = tarn::make_bstr(L"no such text"sv);
     unique_bstr empty = tarn::make_bstr(L"old"sv);
     ASSERT_EQ(control_->GetHistory(empty.in_out(), nowhere.get(), &result), S_OK);
     EXPECT_EQ(result, kSuccess);
-    EXPECT_EQ(text(empty.get()), L"");
+    EXPECT_EQ(from_bstr(empty.get()), L"");
     command = tarn::make_bstr(L"^C^C"sv);
     control_->PostCommand(command.get(), &result);
 }
@@ -560,7 +477,7 @@ TEST_F(Lt, LateBoundInOutArgumentsAsScriptsPassThem) {
     ASSERT_EQ(late.call(L"GetPrompt", DISPATCH_METHOD, {by_ref(prompt.get())}, result.put()), S_OK);
     EXPECT_EQ(result.get()->lVal, kSuccess);
     ASSERT_EQ(prompt.get()->vt, VT_BSTR);
-    EXPECT_EQ(text(prompt.get()->bstrVal), L"ｺﾏﾝﾄﾞ: ");
+    EXPECT_EQ(from_bstr(prompt.get()->bstrVal), L"ｺﾏﾝﾄﾞ: ");
 
     // MatchString left out takes its default, the empty text.
     tarn::unique_variant history;
@@ -569,7 +486,7 @@ TEST_F(Lt, LateBoundInOutArgumentsAsScriptsPassThem) {
               S_OK);
     EXPECT_EQ(result.get()->lVal, kSuccess);
     ASSERT_EQ(history.get()->vt, VT_BSTR);
-    const std::wstring whole = text(history.get()->bstrVal);
+    const std::wstring whole = from_bstr(history.get()->bstrVal);
     ASSERT_NE(whole.rfind(L"ｺﾏﾝﾄﾞ: "), std::wstring::npos) << "history without an idle prompt";
 
     tarn::unique_variant match;
@@ -578,7 +495,7 @@ TEST_F(Lt, LateBoundInOutArgumentsAsScriptsPassThem) {
     ASSERT_EQ(late.call(L"GetHistory", DISPATCH_METHOD,
                         {by_ref(history.get()), by_ref(match.get())}, result.put()),
               S_OK);
-    EXPECT_EQ(text(history.get()->bstrVal), whole.substr(whole.rfind(L"ｺﾏﾝﾄﾞ: ")));
+    EXPECT_EQ(from_bstr(history.get()->bstrVal), whole.substr(whole.rfind(L"ｺﾏﾝﾄﾞ: ")));
 
     // A C++ client passing the declared type by reference writes in place.
     unique_bstr direct;
@@ -587,7 +504,7 @@ TEST_F(Lt, LateBoundInOutArgumentsAsScriptsPassThem) {
     typed.vt = VT_BYREF | VT_BSTR;
     typed.pbstrVal = direct.put();
     ASSERT_EQ(late.call(L"GetPrompt", DISPATCH_METHOD, {typed}, result.put()), S_OK);
-    EXPECT_EQ(text(direct.get()), L"ｺﾏﾝﾄﾞ: ");
+    EXPECT_EQ(from_bstr(direct.get()), L"ｺﾏﾝﾄﾞ: ");
 
     EXPECT_EQ(late.call(L"GetPrompt", DISPATCH_METHOD, {}, result.put()), DISP_E_BADPARAMCOUNT);
     EXPECT_EQ(
@@ -652,7 +569,7 @@ TEST_F(Lt, ControlDefaultsAndObjectsShareTheThreadsRecords) {
 }
 
 TEST_F(Lt, ClosedStandInBreaksTheLink) {
-    cad_->close();
+    ASSERT_TRUE(cad_->close());
     VARIANT_BOOL exists = VARIANT_TRUE;
     LONG result = 0;
     unique_bstr command = tarn::make_bstr(L"^C"sv);
@@ -662,7 +579,7 @@ TEST_F(Lt, ClosedStandInBreaksTheLink) {
     unique_bstr prompt = tarn::make_bstr(L"kept"sv);
     EXPECT_EQ(control_->GetPrompt(prompt.in_out(), &result), S_OK);
     EXPECT_EQ(result, kLinkFailed);
-    EXPECT_EQ(text(prompt.get()), L"kept");
+    EXPECT_EQ(from_bstr(prompt.get()), L"kept");
     EXPECT_EQ(last_error(acad_.get()).source, L"Drafthand.Control.GetPrompt");
 
     EXPECT_EQ(acad_->ControlExists(&exists), S_OK);

@@ -2,6 +2,8 @@
 // declared types and results back into the script's variables.
 #include "dispatch.h"
 
+#include "tarn/testsupport/variant.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,18 +14,7 @@ namespace {
 
 using detail::convert_argument;
 using detail::write_back;
-
-VARIANT by_ref(VARIANT* target) {
-    VARIANT v;
-    ::VariantInit(&v);
-    v.vt = VT_BYREF | VT_VARIANT;
-    v.pvarVal = target;
-    return v;
-}
-
-std::wstring text(BSTR value) {
-    return value ? std::wstring(value, ::SysStringLen(value)) : L"";
-}
+using tarn::testsupport::by_ref;
 
 // A script's array: VARIANT elements, lower bound 0.
 tarn::unique_safearray script_array(const std::vector<VARIANT>& items) {
@@ -46,7 +37,7 @@ TEST(ArgumentConversion, ScalarsByReference) {
     tarn::unique_variant converted;
     ASSERT_EQ(convert_argument(by_ref(empty.get()), VT_BSTR, converted.get()), S_OK);
     EXPECT_EQ(converted.get()->vt, VT_BSTR);
-    EXPECT_EQ(text(converted.get()->bstrVal), L"");
+    EXPECT_EQ(from_bstr(converted.get()->bstrVal), L"");
 
     tarn::unique_variant number;
     number.get()->vt = VT_I2;
@@ -97,9 +88,9 @@ TEST(ArgumentConversion, ScriptArraysBecomeStringArraysAndTakeTheResultsInPlace)
     BSTR* strings = nullptr;
     ASSERT_EQ(::SafeArrayAccessData(converted.get()->parray, reinterpret_cast<void**>(&strings)),
               S_OK);
-    EXPECT_EQ(text(strings[0]), L"a");
-    EXPECT_EQ(text(strings[1]), L"5");
-    EXPECT_EQ(text(strings[2]), L"");
+    EXPECT_EQ(from_bstr(strings[0]), L"a");
+    EXPECT_EQ(from_bstr(strings[1]), L"5");
+    EXPECT_EQ(from_bstr(strings[2]), L"");
     // The method writes its results into the converted array.
     ::SysFreeString(strings[2]);
     strings[2] = ::SysAllocString(L"written");
@@ -112,10 +103,10 @@ TEST(ArgumentConversion, ScriptArraysBecomeStringArraysAndTakeTheResultsInPlace)
     tarn::unique_variant element;
     ASSERT_EQ(::SafeArrayGetElement(original, &index, element.put()), S_OK);
     EXPECT_EQ(element.get()->vt, VT_BSTR);
-    EXPECT_EQ(text(element.get()->bstrVal), L"written");
+    EXPECT_EQ(from_bstr(element.get()->bstrVal), L"written");
     index = 1;
     ASSERT_EQ(::SafeArrayGetElement(original, &index, element.put()), S_OK);
-    EXPECT_EQ(text(element.get()->bstrVal), L"5");
+    EXPECT_EQ(from_bstr(element.get()->bstrVal), L"5");
 }
 
 TEST(ArgumentConversion, ArraysThatCannotConvert) {

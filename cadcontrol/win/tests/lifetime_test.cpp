@@ -9,9 +9,12 @@
 // so a hang fails the case instead of hanging the run. DRAFTHAND_CADSIM (a
 // Windows path) gives the stand-in CAD program for the cases that drive it.
 #include "Drafthand_h.h"
+#include "drafthand_client.h"
 
 #include "tarn/ansi_text.h"
 #include "tarn/process.h"
+#include "tarn/testsupport/cadsim_process.h"
+#include "tarn/testsupport/files.h"
 #include "tarn/unique.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +24,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -29,8 +33,10 @@ namespace {
 using tarn::com_ptr;
 using tarn::unique_bstr;
 using tarn::unique_handle;
+using tarn::testsupport::temp_path;
+using tarn::testsupport::write_ansi_file;
 
-constexpr LONG kSuccess = -1;
+using drafthand::kSuccess;
 constexpr wchar_t kDll[] = L"Drafthand.dll";
 
 // Generous for an emulated machine, short against a hang.
@@ -119,38 +125,13 @@ void create_and_release() {
     }
 }
 
-std::wstring temp_path(const wchar_t* name) {
-    wchar_t folder[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, folder);
-    return std::wstring(folder) + name;
-}
-
-bool write_ansi_file(const std::wstring& path, const std::wstring& content) {
-    const std::string bytes = tarn::to_ansi(content);
-    const unique_handle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                           FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    return file.get() != INVALID_HANDLE_VALUE &&
-           ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                       nullptr) &&
-           written == bytes.size();
-}
-
 // Search, PostCommand and RunScript against the running cadsim.exe.
 void drive_cad() {
     com_ptr<_Acad> acad = create_acad();
     if (!acad) {
         return;
     }
-    LONG result = 0;
-    for (int attempt = 0; attempt < 300 && result != kSuccess; ++attempt) {
-        if (acad->Search(&result) != S_OK) {
-            break;
-        }
-        if (result != kSuccess) {
-            ::Sleep(100); // cadsim may still be starting
-        }
-    }
+    LONG result = drafthand::testing::search_until_found(acad.get());
     check(result == kSuccess, "Search finds cadsim");
     com_ptr<_Control> control;
     check(acad->get_Control(control.put()) == S_OK && control, "the Control after Search");
@@ -319,25 +300,23 @@ void worker_unloads() {
 struct LifetimeCase {
     const char* name;
     void (*run)();
-    bool drives_cad;
     const char* proves;
 };
 
 constexpr LifetimeCase kCases[] = {
-    {"WorkerCreatesAndReleases", worker_creates_and_releases, false,
+    {"WorkerCreatesAndReleases", worker_creates_and_releases,
      "an STA worker that alone created and released an Acad ends"},
-    {"WorkerDrivesCad", worker_drives_cad, true,
+    {"WorkerDrivesCad", worker_drives_cad,
      "an STA worker that alone ran Search, PostCommand and RunScript ends"},
-    {"MainFirstThenWorker", main_first_then_worker, true,
+    {"MainFirstThenWorker", main_first_then_worker,
      "the same after the main thread used the DLL and closed its apartment"},
-    {"MainHoldsWhileWorkerRuns", main_holds_while_worker_runs, true,
+    {"MainHoldsWhileWorkerRuns", main_holds_while_worker_runs,
      "the same while the main thread's apartment keeps the DLL"},
-    {"HundredWorkers", hundred_workers, false,
-     "100 STA workers, one after another, each the only user"},
-    {"MtaWorker", mta_worker, false, "an MTA worker that alone created and released an Acad ends"},
-    {"UnloadAndReload", unload_and_reload, false,
+    {"HundredWorkers", hundred_workers, "100 STA workers, one after another, each the only user"},
+    {"MtaWorker", mta_worker, "an MTA worker that alone created and released an Acad ends"},
+    {"UnloadAndReload", unload_and_reload,
      "DllCanUnloadNow tells the truth; the DLL unloads and loads again"},
-    {"WorkerUnloads", worker_unloads, true, "the thread that used the DLL can unload it"},
+    {"WorkerUnloads", worker_unloads, "the thread that used the DLL can unload it"},
 };
 
 int run_case(const char* name) {
@@ -391,35 +370,21 @@ DWORD run_child(const char* name) {
 class Cadsim : public ::testing::Environment {
 public:
     void SetUp() override {
-        wchar_t cadsim[MAX_PATH] = {};
-        if (::GetEnvironmentVariableW(L"DRAFTHAND_CADSIM", cadsim, MAX_PATH) == 0) {
-            return;
-        }
-        path_ = cadsim;
-        dxf_ = temp_path(L"drafthand_lifetime.dxf");
-        tarn::started_process started =
-            tarn::start_process(L"\"" + path_ + L"\" --dxf \"" + dxf_ + L"\"");
-        ASSERT_TRUE(started) << "cadsim.exe did not start: " << started.error;
-        process_ = std::move(started.process);
+        const std::wstring program = tarn::testsupport::environment(L"DRAFTHAND_CADSIM");
+        ASSERT_FALSE(program.empty()) << "DRAFTHAND_CADSIM names no cadsim.exe";
+        process_.emplace(program, L"--dxf \"" + dxf_ + L"\"");
+        ASSERT_TRUE(process_->started()) << "cadsim.exe did not start: " << process_->start_error();
+        ASSERT_TRUE(process_->wait_ready()) << "cadsim.exe did not show its prompt";
     }
     void TearDown() override {
-        if (process_) {
-            ::TerminateProcess(process_.get(), 0);
-            ::WaitForSingleObject(process_.get(), kStepLimitMs);
-        }
-        if (!dxf_.empty()) {
-            ::DeleteFileW(dxf_.c_str());
-        }
+        process_.reset();
+        ::DeleteFileW(dxf_.c_str());
     }
-    const std::wstring& path() const { return path_; }
 
 private:
-    std::wstring path_;
-    std::wstring dxf_;
-    unique_handle process_;
+    const std::wstring dxf_ = temp_path(L"drafthand_lifetime.dxf");
+    std::optional<tarn::testsupport::CadsimProcess> process_;
 };
-
-Cadsim* g_cadsim = nullptr;
 
 // Rows print as their names.
 void PrintTo(const LifetimeCase& row, std::ostream* out) {
@@ -430,9 +395,6 @@ class Lifetime : public ::testing::TestWithParam<LifetimeCase> {};
 
 TEST_P(Lifetime, EndsWithinTheLimit) {
     const LifetimeCase& row = GetParam();
-    if (row.drives_cad && g_cadsim->path().empty()) {
-        GTEST_SKIP() << "no cadsim.exe given";
-    }
     const DWORD start = ::GetTickCount();
     const DWORD code = run_child(row.name);
     std::printf("lifetime: %s: exit %lu after %lu ms\n", row.name, static_cast<unsigned long>(code),
@@ -452,7 +414,6 @@ int main(int argc, char** argv) {
         return run_case(argv[2]);
     }
     ::testing::InitGoogleTest(&argc, argv);
-    g_cadsim = new Cadsim; // owned by GoogleTest
-    ::testing::AddGlobalTestEnvironment(g_cadsim);
+    ::testing::AddGlobalTestEnvironment(new Cadsim); // owned by GoogleTest
     return RUN_ALL_TESTS();
 }

@@ -7,6 +7,8 @@
 
 #include "tarn/ansi_text.h"
 #include "tarn/process.h"
+#include "tarn/testsupport/cadsim_process.h"
+#include "tarn/testsupport/files.h"
 #include "tarn/unique.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +18,7 @@
 #include <atomic>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,7 +26,10 @@
 namespace {
 
 using tarn::com_ptr;
+using tarn::from_bstr;
 using tarn::unique_bstr;
+using tarn::testsupport::read_file;
+using tarn::testsupport::temp_path;
 
 using drafthand::kSuccess;
 constexpr LONG kCancelByUser = drafthand::acPrivateError::CancelByUser;
@@ -33,46 +39,15 @@ constexpr LONG kLinkFailed = drafthand::acPrivateError::LinkFailed;
 const std::wstring kNotRunning = L"AutoCADが起動していないか、応答がありません。";
 const std::wstring kRunFailed = L"スクリプト実行中にエラーが発生しました。\r\n";
 
-std::wstring text(BSTR value) {
-    return value ? std::wstring(value, ::SysStringLen(value)) : L"";
-}
-
 std::string utf8(const std::wstring& value) {
     return tarn::to_utf8(value);
-}
-
-std::wstring temp_path(const std::wstring& name) {
-    wchar_t folder[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, folder);
-    return std::wstring(folder) + name;
 }
 
 // In the ANSI code page, as a user's editor writes a script.
 std::wstring write_script(const std::wstring& name, const std::wstring& script) {
     const std::wstring path = temp_path(name);
-    const std::string bytes = tarn::to_ansi(script);
-    const tarn::unique_handle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
-                                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    EXPECT_TRUE(
-        ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+    EXPECT_TRUE(tarn::testsupport::write_ansi_file(path, script));
     return path;
-}
-
-std::string read_file(const std::wstring& path) {
-    const tarn::unique_handle file(::CreateFileW(
-        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-        OPEN_EXISTING, 0, nullptr));
-    std::string data;
-    if (file.get() == INVALID_HANDLE_VALUE) {
-        return data;
-    }
-    char buffer[4096];
-    DWORD read = 0;
-    while (::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
-        data.append(buffer, read);
-    }
-    return data;
 }
 
 // Group code -> value of the drawing's first LINE (R12 ASCII DXF).
@@ -128,7 +103,7 @@ public:
     std::wstring operator[](LONG index) const {
         unique_bstr value;
         EXPECT_EQ(::SafeArrayGetElement(array_.get(), &index, value.put()), S_OK);
-        return text(value.get());
+        return from_bstr(value.get());
     }
 
 private:
@@ -148,38 +123,29 @@ Error last_error(_Acad* acad) {
     EXPECT_EQ(acad->get_ErrNumber(&error.number), S_OK);
     EXPECT_EQ(acad->get_ErrSource(source.put()), S_OK);
     EXPECT_EQ(acad->get_ErrDescription(description.put()), S_OK);
-    error.source = text(source.get());
-    error.description = text(description.get());
+    error.source = from_bstr(source.get());
+    error.description = from_bstr(description.get());
     return error;
 }
 
 class ScriptClient : public ::testing::Test {
 protected:
     void start(const std::wstring& arguments) {
-        wchar_t cadsim[MAX_PATH] = {};
-        if (::GetEnvironmentVariableW(L"DRAFTHAND_CADSIM", cadsim, MAX_PATH) == 0) {
-            GTEST_SKIP() << "no cadsim.exe given";
-        }
+        const std::wstring program = tarn::testsupport::environment(L"DRAFTHAND_CADSIM");
+        ASSERT_FALSE(program.empty()) << "DRAFTHAND_CADSIM names no cadsim.exe";
         dxf_ = temp_path(L"drafthand_script_" + std::to_wstring(::GetTickCount()) + L".dxf");
-        std::wstring command =
-            L"\"" + std::wstring(cadsim) + L"\" --dxf \"" + dxf_ + L"\" " + arguments;
-        tarn::started_process started = tarn::start_process(command);
-        ASSERT_TRUE(started) << "cadsim.exe did not start: " << started.error;
-        cadsim_ = std::move(started.process);
-        cadsim_id_ = started.id;
+        cadsim_.emplace(program, L"--dxf \"" + dxf_ + L"\" " + arguments);
+        ASSERT_TRUE(cadsim_->started()) << "cadsim.exe did not start: " << cadsim_->start_error();
+        ASSERT_TRUE(cadsim_->wait_ready()) << "cadsim.exe did not show its prompt";
         ASSERT_TRUE(drafthand::testing::link_to_cad(acad_, control_)) << "no Control of cadsim";
-        ASSERT_EQ(acad_->get_MainWindowHandle(&main_window_), S_OK);
     }
 
     void TearDown() override {
         control_.reset();
         acad_.reset();
-        if (cadsim_) {
-            ::PostMessageW(reinterpret_cast<HWND>(static_cast<INT_PTR>(main_window_)), WM_CLOSE, 0,
-                           0);
-            if (::WaitForSingleObject(cadsim_.get(), 10000) != WAIT_OBJECT_0) {
-                ::TerminateProcess(cadsim_.get(), 1);
-            }
+        // A hung program does not close when asked; the destructor ends it.
+        if (cadsim_ && !cadsim_->close(10000)) {
+            cadsim_.reset();
         }
         if (!dxf_.empty()) {
             ::DeleteFileW(dxf_.c_str());
@@ -193,17 +159,15 @@ protected:
         return result;
     }
 
-    tarn::unique_handle cadsim_;
-    DWORD cadsim_id_ = 0;
+    std::optional<tarn::testsupport::CadsimProcess> cadsim_;
     std::wstring dxf_;
-    LONG main_window_ = 0;
     com_ptr<_Acad> acad_;
     com_ptr<_Control> control_;
 };
 
 TEST_F(ScriptClient, SetsReadsDrawsPicksBranchesAndWritesTheVariablesBack) {
     start(L"--pick 12.5,-3.25");
-    if (IsSkipped()) {
+    if (HasFatalFailure()) {
         return;
     }
     Variables vars({L"3", L"", L"", L"", L"", L"", L"untouched"});
@@ -260,7 +224,7 @@ TEST_F(ScriptClient, SetsReadsDrawsPicksBranchesAndWritesTheVariablesBack) {
 
 TEST_F(ScriptClient, FailuresReachTheLastErrorRecord) {
     start(L"");
-    if (IsSkipped()) {
+    if (HasFatalFailure()) {
         return;
     }
     Variables vars({L"", L"", L"kept"});
@@ -362,14 +326,14 @@ private:
 
 TEST_F(ScriptClient, ShowMessageOverTheCadWindowAnswersTheButtonPressed) {
     start(L"");
-    if (IsSkipped()) {
+    if (HasFatalFailure()) {
         return;
     }
     // A failure on record, which ShowMessage leaves alone.
     Variables vars({L""});
     EXPECT_EQ(vars.run(control_.get(), temp_path(L"drafthand_no_such_script.txt")), 53);
 
-    const HWND main = reinterpret_cast<HWND>(static_cast<INT_PTR>(main_window_));
+    const HWND main = cadsim_->main;
     {
         BoxPresser presser(L"確認", IDNO);
         const unique_bstr message(::SysAllocString(L"一行目\r\n二行目"));
@@ -421,7 +385,7 @@ void CALLBACK terminate_from_timer(HWND, UINT, UINT_PTR, DWORD) {
 
 TEST_F(ScriptClient, TerminateFromAClientTimerCancelsAWaitingRun) {
     start(L"");
-    if (IsSkipped()) {
+    if (HasFatalFailure()) {
         return;
     }
     // A stop request from before the run is cleared by it.
@@ -478,7 +442,7 @@ class FaultyCad : public ScriptClient, public ::testing::WithParamInterface<Faul
 TEST_P(FaultyCad, EndsWithinTheBoundWithOneFailure) {
     const FaultCase& row = GetParam();
     start(row.cadsim_arguments);
-    if (IsSkipped() || HasFatalFailure()) {
+    if (HasFatalFailure()) {
         return;
     }
     ASSERT_EQ(control_->put_CommandTimeOut(-1), S_OK); // only the link can end the waits
@@ -494,7 +458,7 @@ TEST_P(FaultyCad, EndsWithinTheBoundWithOneFailure) {
         ::Sleep(300); // the hang has begun
     }
     if (row.suspend) {
-        ASSERT_GT(tarn::suspend_threads(cadsim_id_), 0);
+        ASSERT_GT(tarn::suspend_threads(cadsim_->id()), 0);
     }
 
     const std::wstring command = L"line^M2,2^M3,3^M^M";
@@ -525,8 +489,7 @@ TEST_P(FaultyCad, EndsWithinTheBoundWithOneFailure) {
         EXPECT_EQ(first_line(read_file(dxf_)),
                   (std::map<int, double>{{0, 0}, {10, 0}, {20, 0}, {11, 1}, {21, 1}}));
     }
-    // A hung program does not close when asked.
-    ::TerminateProcess(cadsim_.get(), 1);
+    cadsim_.reset(); // a hung program does not close when asked
 }
 
 constexpr FaultCase kFaults[] = {

@@ -8,10 +8,10 @@
 #include "Drafthand_h.h"
 #include "drafthand_client.h"
 
-#include "tarn/ansi_text.h"
 #include "tarn/process.h"
 #include "tarn/testsupport/cadsim_process.h"
 #include "tarn/testsupport/com_tests.h"
+#include "tarn/testsupport/files.h"
 #include "tarn/testsupport/wait.h"
 #include "tarn/testsupport/window_text.h"
 #include "tarn/unique.h"
@@ -20,13 +20,17 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-// commctrl.h needs windows.h first.
+// commctrl.h and winternl.h need windows.h first.
 #include <commctrl.h>
+#include <tlhelp32.h>
+#include <winternl.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +47,7 @@ struct Usage {
     size_t heap_bytes = 0;
     size_t heap_blocks = 0;
     size_t handles = 0;
+    size_t gdi_objects = 0;
     size_t windows = 0; // this process's windows, top-level and child
 };
 
@@ -100,6 +105,107 @@ size_t open_handles(HANDLE process) {
     return count;
 }
 
+// Wine keeps each process's GDI handles in a table that the PEB points to, as
+// Windows once did; a 32-bit process under 64-bit Wine has it in its 64-bit
+// PEB, found through the 64-bit TEB whose address Wine keeps in the 32-bit
+// TEB's GdiBatchCount.
+constexpr size_t kGdiTableEntries = 0x10000;
+struct GdiTableEntry { // the same 24 bytes in 32- and 64-bit processes
+    uint64_t object;
+    uint32_t owner;
+    uint16_t unique;
+    uint8_t type; // 0: a free entry
+    uint8_t extra_type;
+    uint64_t user_data;
+};
+static_assert(sizeof(GdiTableEntry) == 24);
+
+template <typename Value> bool read_remote(HANDLE process, uint64_t address, Value& value) {
+    SIZE_T read = 0;
+    return address != 0 && static_cast<uintptr_t>(address) == address &&
+           ::ReadProcessMemory(process, reinterpret_cast<const void*>(address), &value,
+                               sizeof value, &read) &&
+           read == sizeof value;
+}
+
+// A thread's TEB: this thread's for this process, else the first thread's.
+uint64_t teb_of(HANDLE process, DWORD process_id) {
+    if (process == ::GetCurrentProcess()) {
+        return reinterpret_cast<uintptr_t>(NtCurrentTeb());
+    }
+    const unique_handle threads =
+        tarn::adopt_file(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = threads && ::Thread32First(threads.get(), &entry); more;
+         more = ::Thread32Next(threads.get(), &entry)) {
+        if (entry.th32OwnerProcessID != process_id) {
+            continue;
+        }
+        const unique_handle thread(
+            ::OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID));
+        struct {
+            NTSTATUS exit_status;
+            void* teb;
+            void* client_id[2];
+            ULONG_PTR affinity;
+            LONG priority;
+            LONG base_priority;
+        } basic{};
+        if (thread && ::NtQueryInformationThread(thread.get(), static_cast<THREADINFOCLASS>(0),
+                                                 &basic, sizeof basic, nullptr) == 0) {
+            return reinterpret_cast<uintptr_t>(basic.teb);
+        }
+    }
+    return 0;
+}
+
+uint64_t gdi_table_of(HANDLE process, DWORD process_id) {
+    PROCESS_BASIC_INFORMATION basic{};
+    if (::NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof basic,
+                                    nullptr) != 0) {
+        return 0;
+    }
+    const auto peb = reinterpret_cast<uintptr_t>(basic.PebBaseAddress);
+#ifdef _WIN64
+    uint64_t table = 0;
+    read_remote(process, peb + 0xF8, table);
+    return table;
+#else
+    uint32_t table = 0;
+    if (read_remote(process, peb + 0x94, table) && table != 0) {
+        return table;
+    }
+    uint32_t teb64 = 0;
+    uint64_t peb64 = 0;
+    uint64_t table64 = 0;
+    return read_remote(process, teb_of(process, process_id) + 0xF70, teb64) &&
+                   read_remote(process, uint64_t{teb64} + 0x60, peb64) &&
+                   read_remote(process, peb64 + 0xF8, table64)
+               ? table64
+               : 0;
+#endif
+}
+
+size_t gdi_objects_of(HANDLE process, DWORD process_id) {
+    if (const DWORD reported = ::GetGuiResources(process, GR_GDIOBJECTS); reported != 0) {
+        return reported;
+    }
+    const uint64_t table = gdi_table_of(process, process_id);
+    std::vector<GdiTableEntry> entries(kGdiTableEntries);
+    SIZE_T read = 0;
+    if (table == 0 ||
+        !::ReadProcessMemory(process, reinterpret_cast<const void*>(static_cast<uintptr_t>(table)),
+                             entries.data(), entries.size() * sizeof entries[0], &read)) {
+        return 0;
+    }
+    size_t count = 0;
+    for (const GdiTableEntry& entry : entries) {
+        count += entry.type != 0 ? 1 : 0;
+    }
+    return count;
+}
+
 struct WindowCount {
     DWORD process;
     size_t count;
@@ -133,6 +239,7 @@ Usage measure() {
     usage.private_bytes = committed_private(::GetCurrentProcess());
     walk_heaps(usage);
     usage.handles = open_handles(::GetCurrentProcess());
+    usage.gdi_objects = gdi_objects_of(::GetCurrentProcess(), ::GetCurrentProcessId());
     usage.windows = windows_of(::GetCurrentProcessId());
     return usage;
 }
@@ -143,6 +250,7 @@ Usage measure(HANDLE process, DWORD process_id) {
     Usage usage;
     usage.private_bytes = committed_private(process);
     usage.handles = open_handles(process);
+    usage.gdi_objects = gdi_objects_of(process, process_id);
     usage.windows = windows_of(process_id);
     return usage;
 }
@@ -154,6 +262,9 @@ public:
     void plant() {
         for (int i = 0; i < 50; ++i) {
             events_.emplace_back(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        }
+        for (int i = 0; i < 50; ++i) {
+            brushes_.emplace_back(::CreateSolidBrush(RGB(i, 0, 0)));
         }
         for (int i = 0; i < 5; ++i) {
             windows_.emplace_back(::CreateWindowExW(0, L"STATIC", L"leak", WS_POPUP, 0, 0, 10, 10,
@@ -174,6 +285,7 @@ public:
             pages_ = nullptr;
         }
         windows_.clear();
+        brushes_.clear();
         events_.clear();
     }
     PlantedLeak() = default;
@@ -183,6 +295,7 @@ public:
 
 private:
     std::vector<unique_handle> events_;
+    std::vector<tarn::unique_hgdiobj> brushes_;
     std::vector<tarn::unique_hwnd> windows_;
     void* pages_ = nullptr;
     std::vector<void*> blocks_;
@@ -216,9 +329,11 @@ int run_planted_leak_child(const wchar_t* step_name, const wchar_t* done_name) {
 void expect_leak_seen(const Usage& before, const Usage& during, const Usage& after, bool heaps) {
     constexpr size_t kPages = PlantedLeak::kPages;
     EXPECT_GE(during.handles, before.handles + 50);
+    EXPECT_GE(during.gdi_objects, before.gdi_objects + 50);
     EXPECT_GE(during.windows, before.windows + 5);
     EXPECT_GE(during.private_bytes, before.private_bytes + kPages);
     EXPECT_LT(after.handles, during.handles - 40);
+    EXPECT_LT(after.gdi_objects, during.gdi_objects - 40);
     EXPECT_LT(after.windows, during.windows);
     EXPECT_LT(after.private_bytes, during.private_bytes - kPages / 2);
     if (heaps) {
@@ -297,6 +412,7 @@ constexpr Limit kLimits[] = {
     {"heap bytes", &Usage::heap_bytes, 1u << 20},
     {"heap blocks", &Usage::heap_blocks, 500},
     {"handles", &Usage::handles, 20},
+    {"GDI objects", &Usage::gdi_objects, 20},
     {"windows", &Usage::windows, 3},
 };
 
@@ -351,24 +467,14 @@ void expect_flat(const char* workload, const std::vector<Usage>& phases, bool he
 class Soak : public ::testing::Test {
 protected:
     void SetUp() override {
-        wchar_t cadsim[MAX_PATH] = {};
-        if (::GetEnvironmentVariableW(L"DRAFTHAND_CADSIM", cadsim, MAX_PATH) == 0) {
-            GTEST_SKIP() << "no cadsim.exe given";
-        }
-        wchar_t folder[MAX_PATH] = {};
-        ::GetTempPathW(MAX_PATH, folder);
-        dxf_ = std::wstring(folder) + L"drafthand_soak.dxf";
-        script_ = std::wstring(folder) + L"drafthand_soak.txt";
-        tarn::started_process started =
-            tarn::start_process(L"\"" + std::wstring(cadsim) + L"\" --dxf \"" + dxf_ + L"\"");
-        ASSERT_TRUE(started) << "cadsim.exe did not start: " << started.error;
-        cadsim_ = std::move(started.process);
+        const std::wstring program = tarn::testsupport::environment(L"DRAFTHAND_CADSIM");
+        ASSERT_FALSE(program.empty()) << "DRAFTHAND_CADSIM names no cadsim.exe";
+        cadsim_.emplace(program, L"--dxf \"" + dxf_ + L"\"");
+        ASSERT_TRUE(cadsim_->started()) << "cadsim.exe did not start: " << cadsim_->start_error();
+        ASSERT_TRUE(cadsim_->wait_ready()) << "cadsim.exe did not show its prompt";
     }
     void TearDown() override {
-        if (cadsim_) {
-            ::TerminateProcess(cadsim_.get(), 0);
-            ::WaitForSingleObject(cadsim_.get(), 10000);
-        }
+        cadsim_.reset();
         ::DeleteFileW(dxf_.c_str());
         ::DeleteFileW(script_.c_str());
     }
@@ -395,9 +501,9 @@ protected:
         }
     }
 
-    std::wstring dxf_;
-    std::wstring script_;
-    unique_handle cadsim_;
+    const std::wstring dxf_ = tarn::testsupport::temp_path(L"drafthand_soak.dxf");
+    const std::wstring script_ = tarn::testsupport::temp_path(L"drafthand_soak.txt");
+    std::optional<tarn::testsupport::CadsimProcess> cadsim_;
 };
 
 TEST_F(Soak, CreateSearchPostRelease) {
@@ -433,14 +539,7 @@ TEST_F(Soak, ScriptRuns) {
         script += L"%USER0% = line " + std::to_wstring(i) + L"\r\n";
         script += L"SEND_COMMAND\t\"^C^C\"\r\n";
     }
-    const std::string bytes = tarn::to_ansi(script);
-    {
-        const unique_handle file(::CreateFileW(script_.c_str(), GENERIC_WRITE, 0, nullptr,
-                                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        DWORD written = 0;
-        ASSERT_TRUE(::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
-                                &written, nullptr));
-    }
+    ASSERT_TRUE(tarn::testsupport::write_ansi_file(script_, script));
     com_ptr<_Acad> acad;
     com_ptr<_Control> control;
     link(acad, control);
@@ -579,10 +678,8 @@ TEST_F(Soak, Tarn2Draws) {
     if (HasFatalFailure()) {
         return;
     }
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    Tarn2Process tarn2(std::wstring(temp) + L"drafthand_soak_tarn2_" +
-                       std::to_wstring(::GetCurrentProcessId()));
+    Tarn2Process tarn2(tarn::testsupport::temp_path(L"drafthand_soak_tarn2_" +
+                                                    std::to_wstring(::GetCurrentProcessId())));
     ASSERT_TRUE(tarn2.ready()) << "tarn2 did not start";
     using namespace tarn::app;
     const std::pair<ControlId, const wchar_t*> boxes[] = {
@@ -603,15 +700,7 @@ TEST_F(Soak, Tarn2Draws) {
     expect_flat("tarn2 draws", draws, false);
     // Each draw really landed: cadsim's drawing holds one polyline a draw.
     const auto polylines = [this] {
-        std::string text;
-        const unique_handle file = tarn::adopt_file(::CreateFileW(
-            dxf_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-            nullptr, OPEN_EXISTING, 0, nullptr));
-        char buffer[65536];
-        DWORD read = 0;
-        while (file && ::ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
-            text.append(buffer, read);
-        }
+        const std::string text = tarn::testsupport::read_file(dxf_);
         size_t count = 0;
         for (size_t at = text.find("\nPOLYLINE"); at != std::string::npos;
              at = text.find("\nPOLYLINE", at + 1)) {

@@ -15,6 +15,7 @@
 namespace {
 
 using tarn::com_ptr;
+using tarn::from_bstr;
 
 struct Slot {
     const wchar_t* name;
@@ -82,10 +83,6 @@ const std::vector<Slot> kControlSlots = {
     {L"ShowMessage", kFunc, 0x6003000F},   {L"Terminate", kFunc, 0x60030010},
 };
 
-std::wstring text(BSTR value) {
-    return value ? std::wstring(value, ::SysStringLen(value)) : L"";
-}
-
 class TypeLibrary : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -119,7 +116,7 @@ protected:
             ASSERT_EQ(info->GetFuncDesc(i, &desc), S_OK);
             tarn::unique_bstr name;
             info->GetDocumentation(desc->memid, name.put(), nullptr, nullptr, nullptr);
-            EXPECT_EQ(text(name.get()), slots[i].name) << "slot " << i;
+            EXPECT_EQ(from_bstr(name.get()), slots[i].name) << "slot " << i;
             EXPECT_EQ(desc->memid, slots[i].id) << "slot " << i;
             EXPECT_EQ(desc->invkind, slots[i].kind) << "slot " << i;
             // Seven IUnknown and IDispatch slots come first.
@@ -138,7 +135,7 @@ protected:
         EXPECT_EQ(info->GetNames(id, names, 8, &count), S_OK);
         std::vector<std::wstring> result;
         for (UINT i = 0; i < count; ++i) {
-            result.push_back(text(names[i]));
+            result.push_back(from_bstr(names[i]));
             ::SysFreeString(names[i]);
         }
         return result;
@@ -162,7 +159,7 @@ protected:
                     tarn::unique_variant value;
                     ::VariantChangeType(value.get(), &param.pparamdescex->varDefaultValue, 0,
                                         VT_BSTR);
-                    result = text(value.get()->bstrVal);
+                    result = from_bstr(value.get()->bstrVal);
                 }
                 info->ReleaseFuncDesc(desc);
                 return result;
@@ -179,8 +176,8 @@ TEST_F(TypeLibrary, LibraryAttributes) {
     tarn::unique_bstr name;
     tarn::unique_bstr help;
     ASSERT_EQ(library_->GetDocumentation(-1, name.put(), help.put(), nullptr, nullptr), S_OK);
-    EXPECT_EQ(text(name.get()), L"Drafthand");
-    EXPECT_EQ(text(help.get()), L"Drafthand ActiveX DLL");
+    EXPECT_EQ(from_bstr(name.get()), L"Drafthand");
+    EXPECT_EQ(from_bstr(help.get()), L"Drafthand ActiveX DLL");
     TLIBATTR* attributes = nullptr;
     ASSERT_EQ(library_->GetLibAttr(&attributes), S_OK);
     EXPECT_EQ(attributes->lcid, 0x409u);
@@ -253,7 +250,7 @@ TEST_F(TypeLibrary, DefaultsAndHelpStrings) {
     com_ptr<ITypeInfo> acad = interface_view(IID__Acad);
     tarn::unique_bstr help;
     ASSERT_EQ(acad->GetDocumentation(0, nullptr, help.put(), nullptr, nullptr), S_OK);
-    EXPECT_EQ(text(help.get()), L"Drafthandオブジェクトのタイトル");
+    EXPECT_EQ(from_bstr(help.get()), L"Drafthandオブジェクトのタイトル");
 }
 
 TEST_F(TypeLibrary, Enumerations) {

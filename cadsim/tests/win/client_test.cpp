@@ -16,8 +16,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,6 +23,7 @@
 namespace {
 
 using namespace std::chrono_literals;
+using tarn::testsupport::read_file;
 using tarn::testsupport::wait_until;
 
 struct WindowInfo {
@@ -78,13 +77,6 @@ std::wstring output_folder() {
     wchar_t path[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, path);
     return path;
-}
-
-std::string read_file(const std::wstring& path) {
-    std::ifstream in(tarn::to_ansi(path), std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
 }
 
 // Limits for what must happen, not speed targets: an emulated machine takes

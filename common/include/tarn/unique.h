@@ -8,6 +8,7 @@
 #include <oleauto.h>
 
 #include <cstddef>
+#include <string>
 #include <utility>
 
 namespace tarn {
@@ -95,6 +96,11 @@ inline unique_bstr make_bstr(const wchar_t* text, std::size_t length) {
 }
 template <typename Text> unique_bstr make_bstr(const Text& text) {
     return make_bstr(text.data(), text.size());
+}
+
+// A BSTR's text; a null BSTR is an empty string.
+inline std::wstring from_bstr(BSTR text) {
+    return text == nullptr ? std::wstring() : std::wstring(text, ::SysStringLen(text));
 }
 
 // A VARIANT that is cleared when it goes away.

@@ -7,13 +7,6 @@
 
 namespace tarn::testsupport {
 
-std::wstring program_folder() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    const std::wstring text(path);
-    return text.substr(0, text.find_last_of(L"\\/") + 1);
-}
-
 CadsimProcess::CadsimProcess(const std::wstring& program, const std::wstring& options,
                              const wchar_t* folder)
     : started_(tarn::start_process(L"\"" + program + L"\" " + options, folder)) {}

@@ -3,14 +3,12 @@
 #pragma once
 
 #include <tarn/process.h>
+#include <tarn/testsupport/files.h>
 #include <tarn/testsupport/wait.h>
 
 #include <string>
 
 namespace tarn::testsupport {
-
-// The folder of this program, with its trailing separator.
-std::wstring program_folder();
 
 class CadsimProcess {
 public:
