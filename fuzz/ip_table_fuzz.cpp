@@ -26,6 +26,8 @@ void check_solution(const Solution& s) {
     const Alignment& a = s.alignment;
     double last = 0.0;
     for (const MainPoint& m : a.main_points) {
+        require(std::isfinite(m.distance) && std::isfinite(m.point.x) && std::isfinite(m.point.y),
+                "a solved line's main points are finite");
         require(m.distance + 1e-9 >= last, "main points run in order");
         last = m.distance;
     }

@@ -130,6 +130,10 @@ std::vector<Record> split_records(std::string_view text, std::vector<InputError>
     return records;
 }
 
+// Coordinates, radii, parameters and lengths beyond this are no road, and
+// squaring them would overflow.
+constexpr double kLargestValue = 1e7;
+
 std::optional<double> number(const std::string& text) {
     if (text.empty()) {
         return 0.0;
@@ -241,6 +245,12 @@ IpTable read_ip_table(std::string_view bytes) {
             if (!value) {
                 table.errors.push_back({record.line, ip.name + ": " + kColumns[c].japanese +
                                                          " is not a number: \"" + field(c) + "\""});
+                numbers_ok = false;
+            } else if (std::fabs(*value) > kLargestValue) {
+                table.errors.push_back(
+                    {record.line, ip.name + ": " + kColumns[c].japanese +
+                                      " is out of range (beyond ±10,000 km): \"" + field(c) +
+                                      "\""});
                 numbers_ok = false;
             } else {
                 values[c] = *value;

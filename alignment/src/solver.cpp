@@ -138,6 +138,16 @@ std::string curve_pieces(const IntersectionPoint& ip, std::size_t i, double turn
     return "unknown curve type";
 }
 
+// A radius too small for its inverse, say, leaves values no curve can have.
+bool computable(const std::vector<Piece>& pieces) {
+    for (const Piece& piece : pieces) {
+        if (!std::isfinite(piece.length) || !std::isfinite(piece.k0) || !std::isfinite(piece.k1)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 double cross(Point a, Point b) {
     return a.x * b.y - a.y * b.x;
 }
@@ -194,6 +204,10 @@ Solution solve(std::vector<IntersectionPoint> points) {
             fail(ip.name + ": " + error);
             continue;
         }
+        if (!computable(curves[i])) {
+            fail(ip.name + ": the curve's values are too large or too small to compute");
+            continue;
+        }
         // Run the curve from the origin along the incoming tangent; its end
         // d = T1 u_in + T2 u_out gives both tangent lengths at once.
         Element e;
@@ -216,7 +230,9 @@ Solution solve(std::vector<IntersectionPoint> points) {
         ip.tangent_in = cross(e.start, out) / det;
         ip.tangent_out = cross(in, e.start) / det;
         ip.curve_length = length;
-        if (ip.tangent_in < 0 || ip.tangent_out < 0) {
+        if (!std::isfinite(ip.tangent_in) || !std::isfinite(ip.tangent_out)) {
+            fail(ip.name + ": the curve's values are too large or too small to compute");
+        } else if (ip.tangent_in < 0 || ip.tangent_out < 0) {
             fail(ip.name + ": the curve cannot close: a tangent length is negative (T1 " +
                  metres(ip.tangent_in) + ", T2 " + metres(ip.tangent_out) + ")");
         }

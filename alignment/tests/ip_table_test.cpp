@@ -61,6 +61,8 @@ const ErrorCase kErrors[] = {
     {"missing Y", "name,X\nBP,0\nEP,1\n", 1, "Y is missing"},
     {"column twice", "X,Y,x\n0,0,0\n1,1,1\n", 1, "twice"},
     {"bad number", "X,Y,type,R\n0,0,,\n5,5,circle,abc\n9,0,,\n", 3, "not a number"},
+    {"number out of range", "X,Y,type,A1,A2\n0,0,,,\n5,5,convex,121,1e308\n9,0,,,\n", 3,
+     "A2 is out of range"},
     {"unknown type", "X,Y,type,R\n0,0,,\n5,5,spiral,100\n9,0,,\n", 3, "unknown curve type"},
     {"IP without type", "X,Y,type\n0,0,\n5,5,\n9,0,\n", 3, "type is missing"},
     {"type at EP", "X,Y,type,R\n0,0,,\n9,0,circle,5\n", 3, "take no curve type"},
