@@ -12,6 +12,7 @@
 // is left open and its place printed as "box: LEFT TOP WIDTH HEIGHT".
 #include "cadsim/engine.h"
 #include "cadsim/window_names.h"
+#include "tarn/message_pump.h"
 #include "tarn/testsupport/wait.h"
 #include "tarn/testsupport/window_text.h"
 #include "tarn2/controls.h"
@@ -47,7 +48,7 @@ constexpr UINT kAnswerTimeoutMs = 60000;
 bool wait_until(const std::function<bool()>& condition, DWORD timeout_ms) {
     return tarn::testsupport::wait_until(
         [&] {
-            tarn::testsupport::pump_messages();
+            tarn::pump_pending_messages();
             return condition();
         },
         timeout_ms);

@@ -4,6 +4,7 @@
 
 #include <curvelib.h>
 #include <tarn/ansi_text.h>
+#include <tarn/message_pump.h>
 
 #include <oleauto.h>
 
@@ -40,16 +41,7 @@ void MessageBoxSink::show(const std::wstring& text, std::uint32_t style) {
 }
 
 void PeekMessagePump::pump_pending_messages() {
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            // The program's own loop must still see it.
-            ::PostQuitMessage(static_cast<int>(message.wParam));
-            break;
-        }
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
+    tarn::pump_pending_messages();
 }
 
 namespace {

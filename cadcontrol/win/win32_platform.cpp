@@ -1,6 +1,7 @@
 #include "win32_platform.h"
 
 #include "tarn/ansi_text.h"
+#include "tarn/message_pump.h"
 
 #include <windows.h>
 
@@ -157,16 +158,7 @@ void Win32Clock::sleep(uint32_t milliseconds) {
 }
 
 void Win32MessagePump::pump_pending_messages() {
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            // The client's own loop must still see it.
-            ::PostQuitMessage(static_cast<int>(message.wParam));
-            break;
-        }
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
+    tarn::pump_pending_messages();
 }
 
 Win32WindowSystem& window_system() {

@@ -5,6 +5,7 @@
 #include "tarn2/messages.h"
 
 #include <cadsim/engine.h>
+#include <tarn/message_pump.h>
 #include <tarn/process.h>
 #include <tarn/testsupport/cadsim_process.h>
 #include <tarn/testsupport/wait.h>
@@ -367,7 +368,7 @@ protected:
                                            reinterpret_cast<LPARAM>(control(kCommand5)),
                                            count_handled, 0));
         ASSERT_TRUE(wait_until([&] {
-            testsupport::pump_messages();
+            tarn::pump_pending_messages();
             return g_presses_handled > handled_before || message_box(0) != nullptr;
         }));
         EXPECT_EQ(message_box(300), nullptr) << message_text(message_box(0));

@@ -8,6 +8,7 @@
 #include "Drafthand_h.h"
 #include "drafthand_client.h"
 
+#include "tarn/message_pump.h"
 #include "tarn/process.h"
 #include "tarn/testsupport/cadsim_process.h"
 #include "tarn/testsupport/com_tests.h"
@@ -128,6 +129,7 @@ template <typename Value> bool read_remote(HANDLE process, uint64_t address, Val
            read == sizeof value;
 }
 
+#ifndef _WIN64
 // A thread's TEB: this thread's for this process, else the first thread's.
 uint64_t teb_of(HANDLE process, DWORD process_id) {
     if (process == ::GetCurrentProcess()) {
@@ -160,7 +162,9 @@ uint64_t teb_of(HANDLE process, DWORD process_id) {
     return 0;
 }
 
-uint64_t gdi_table_of(HANDLE process, DWORD process_id) {
+#endif
+
+uint64_t gdi_table_of(HANDLE process, [[maybe_unused]] DWORD process_id) {
     PROCESS_BASIC_INFORMATION basic{};
     if (::NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof basic,
                                     nullptr) != 0) {
@@ -572,7 +576,7 @@ void CALLBACK count_handled(HWND, UINT, ULONG_PTR handled, LRESULT) {
 bool wait_pumping(const std::function<bool()>& done, DWORD limit_ms) {
     return tarn::testsupport::wait_until(
         [&done] {
-            tarn::testsupport::pump_messages();
+            tarn::pump_pending_messages();
             return done();
         },
         limit_ms, 20);

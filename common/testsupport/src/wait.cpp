@@ -16,11 +16,4 @@ bool wait_until(const std::function<bool()>& done, DWORD limit_ms, DWORD poll_ms
     return done();
 }
 
-void pump_messages() {
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        ::DispatchMessageW(&message);
-    }
-}
-
 } // namespace tarn::testsupport

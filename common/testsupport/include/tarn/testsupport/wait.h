@@ -16,8 +16,4 @@ inline constexpr DWORD kDefaultWaitMs = 120000;
 bool wait_until(const std::function<bool()>& done, DWORD limit_ms = kDefaultWaitMs,
                 DWORD poll_ms = 50);
 
-// Handles whatever has arrived for this thread: the callbacks of
-// SendMessageCallback are delivered only while the queue is read.
-void pump_messages();
-
 } // namespace tarn::testsupport
