@@ -35,22 +35,20 @@ curvelib::Point Result::vertex(std::size_t i) const {
     return curvelib::drawing_point(construction_.state, construction_.vertices[i]);
 }
 
-std::vector<std::size_t> Result::listed_vertices() const {
-    const std::vector<curvelib::Point>& v = construction_.vertices;
-    std::vector<std::size_t> listed;
-    for (std::size_t i = 0; i < v.size(); ++i) {
-        if (!listed.empty() && polyline()) {
-            const curvelib::Point d = v[i] - v[listed.back()];
-            // Internal millimetres: 1e-6 mm is 1e-9 m.
-            if (std::hypot(d.x, d.y) < 1e-6) {
-                if (i + 1 < v.size() || listed.size() == 1) {
-                    continue;
-                }
-                listed.pop_back();
-            }
-        }
-        listed.push_back(i);
+bool Result::coincides(std::size_t i, std::size_t j) const {
+    const curvelib::Point d = construction_.vertices[i] - construction_.vertices[j];
+    // Internal millimetres: 1e-6 mm is 1e-9 m. A component that large alone
+    // decides it, without the hypotenuse (which is never below either).
+    if (std::fabs(d.x) >= 1e-6 || std::fabs(d.y) >= 1e-6) {
+        return false;
     }
+    return std::hypot(d.x, d.y) < 1e-6;
+}
+
+std::vector<std::size_t> Result::listed_vertices() const {
+    std::vector<std::size_t> listed;
+    listed.reserve(vertex_count());
+    for_each_listed([&](std::size_t i) { listed.push_back(i); });
     return listed;
 }
 

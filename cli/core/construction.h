@@ -47,6 +47,8 @@ public:
     // 1e-9 m from the one before; a station that lands within that of the end
     // gives way to the end itself. Both ends of a line.
     std::vector<std::size_t> listed_vertices() const;
+    // The same indices handed to f in order, without a list.
+    template <typename F> void for_each_listed(F f) const;
 
     // The clothoid itself: its length, where it lies, how it turns.
     double curve_length_m() const { return construction_.curve.length_mm * 0.001; }
@@ -64,9 +66,39 @@ public:
     double units_per_metre() const { return request_.millimetres ? 1000.0 : 1.0; }
 
 private:
+    // Vertices i and j less than 1e-9 m apart.
+    bool coincides(std::size_t i, std::size_t j) const;
+
     Request request_;
     curvelib::Construction construction_;
 };
+
+template <typename F> void Result::for_each_listed(F f) const {
+    const std::size_t count = vertex_count();
+    // The last listed index is held back one step: a station that lands on
+    // the end gives way to the end.
+    bool held = false;
+    std::size_t last = 0;
+    std::size_t listed = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (held && polyline() && coincides(i, last)) {
+            if (i + 1 < count || listed == 1) {
+                continue;
+            }
+            held = false; // the end replaces it
+            --listed;
+        }
+        if (held) {
+            f(last);
+        }
+        held = true;
+        last = i;
+        ++listed;
+    }
+    if (held) {
+        f(last);
+    }
+}
 
 // What the construction is called in summaries and layer names.
 const char* kind_title(Kind kind);

@@ -85,7 +85,7 @@ void setting_out_rows(TableWriter& w, const Result& r, Language language, Axes a
     }
     w.end_row();
     StationName name;
-    for (const std::size_t i : r.listed_vertices()) {
+    r.for_each_listed([&](std::size_t i) {
         const curvelib::Point p = r.vertex(i);
         const double station = r.station_m(i);
         double direction = r.tangent_direction(station);
@@ -108,14 +108,14 @@ void setting_out_rows(TableWriter& w, const Result& r, Language language, Axes a
             w.fixed(r.offset_m(i), 6);
         }
         w.end_row();
-    }
+    });
 }
 
 } // namespace
 
 std::string setting_out_csv(const Result& r, Language language, Axes axes) {
     TableWriter w;
-    w.reserve(r.listed_vertices().size() * 110 + 512);
+    w.reserve(r.vertex_count() * 110 + 512);
     setting_out_rows(w, r, language, axes);
     return w.take();
 }

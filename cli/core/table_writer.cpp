@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace tarn_cli {
@@ -18,35 +19,6 @@ constexpr char kPairs[] = "00010203040506070809"
                           "70717273747576777879"
                           "80818283848586878889"
                           "90919293949596979899";
-
-// Exactly n digits of value (leading zeros kept), ending at end.
-void digits_back(char* end, unsigned long long value, int n) {
-    while (n >= 2) {
-        const auto pair = static_cast<std::size_t>(value % 100) * 2;
-        value /= 100;
-        end -= 2;
-        end[0] = kPairs[pair];
-        end[1] = kPairs[pair + 1];
-        n -= 2;
-    }
-    if (n == 1) {
-        *--end = static_cast<char>('0' + value % 10);
-    }
-}
-
-// The decimal digits of value, written at p; returns the end.
-char* digits(char* p, unsigned long long value) {
-    // Counted by comparisons, not by a chain of divisions.
-    int n = 1;
-    for (unsigned long long bound = 10; n < 19 && value >= bound; bound *= 10) {
-        ++n;
-    }
-    if (n == 19 && value >= 10000000000000000000ULL) {
-        n = 20;
-    }
-    digits_back(p + n, value, n);
-    return p + n;
-}
 
 // The bytes that make a CSV field need quotes.
 struct Special {
@@ -148,26 +120,95 @@ TableWriter& TableWriter::text(std::string_view field) {
 
 namespace {
 
+// Exactly N digits of value (below 10^N, N at most 10), ending at end, in
+// 32-bit arithmetic: the count is a constant, so the loop unrolls.
+template <int N> void digits_back32(char* end, std::uint32_t value) {
+    static_assert(N >= 0 && N <= 10);
+    if constexpr (N == 10) {
+        digits_back32<8>(end, value % 100000000);
+        digits_back32<2>(end - 8, value / 100000000);
+        return;
+    } else {
+        for (int n = N; n >= 2; n -= 2) {
+            const std::uint32_t pair = value % 100 * 2;
+            value /= 100;
+            end -= 2;
+            std::memcpy(end, kPairs + pair, 2);
+        }
+        if constexpr (N % 2 == 1) {
+            *--end = static_cast<char>('0' + value);
+        }
+    }
+}
+
+// The decimal digits of value, at p; returns the end. Whole parts of table
+// numbers are short, so the count is found from the small end.
+char* digits32(char* p, std::uint32_t value) {
+    if (value < 100) {
+        if (value < 10) {
+            *p = static_cast<char>('0' + value);
+            return p + 1;
+        }
+        std::memcpy(p, kPairs + value * 2, 2);
+        return p + 2;
+    }
+    if (value < 10000) {
+        if (value < 1000) {
+            digits_back32<3>(p + 3, value);
+            return p + 3;
+        }
+        digits_back32<4>(p + 4, value);
+        return p + 4;
+    }
+    if (value < 1000000) {
+        if (value < 100000) {
+            digits_back32<5>(p + 5, value);
+            return p + 5;
+        }
+        digits_back32<6>(p + 6, value);
+        return p + 6;
+    }
+    if (value < 100000000) {
+        if (value < 10000000) {
+            digits_back32<7>(p + 7, value);
+            return p + 7;
+        }
+        digits_back32<8>(p + 8, value);
+        return p + 8;
+    }
+    if (value < 1000000000) {
+        digits_back32<9>(p + 9, value);
+        return p + 9;
+    }
+    digits_back32<10>(p + 10, value);
+    return p + 10;
+}
+
 // Fast path: the value scaled to whole units of the last decimal, when it is
 // far enough from a half that rounding the exact binary value (as printf
 // does) cannot differ; anything near a tie takes to_chars. The decimals are a
-// constant here so that the divisions become multiplications.
+// constant here so that the divisions become multiplications; below 1e9 the
+// whole part and the decimals each fit 32 bits.
 template <int Decimals> char* fast_fixed(char* p, double value) {
     constexpr unsigned long long kUnit = kPowers[Decimals];
     const double scaled = std::fabs(value) * static_cast<double>(kUnit);
-    const double whole = std::floor(scaled);
-    const double fraction = scaled - whole;
-    if (!(scaled < 9e15 && std::fabs(fraction - 0.5) > 1e-6)) {
+    if (!(scaled < 9e15)) {
         return nullptr;
     }
-    const unsigned long long units =
-        static_cast<unsigned long long>(whole) + (fraction > 0.5 ? 1 : 0);
+    // Truncation is the floor here, and below 2^53 the whole part converts
+    // back exactly, so the fraction is exact.
+    const auto whole = static_cast<unsigned long long>(scaled);
+    const double fraction = scaled - static_cast<double>(whole);
+    if (!(std::fabs(fraction - 0.5) > 1e-6)) {
+        return nullptr;
+    }
+    const unsigned long long units = whole + (fraction > 0.5 ? 1 : 0);
     if (value < 0 && units != 0) {
         *p++ = '-';
     }
-    p = digits(p, units / kUnit);
+    p = digits32(p, static_cast<std::uint32_t>(units / kUnit));
     *p++ = '.';
-    digits_back(p + Decimals, units % kUnit, Decimals);
+    digits_back32<Decimals>(p + Decimals, static_cast<std::uint32_t>(units % kUnit));
     return p + Decimals;
 }
 
@@ -211,42 +252,71 @@ TableWriter& TableWriter::fixed(double value, int decimals) {
     return *this;
 }
 
-char* write_dms(char* p, double degrees, int second_decimals) {
-    // Whole units of the last decimal of a second, rounded once, so 59.995" carries.
-    long long scale = 1;
-    for (int i = 0; i < second_decimals; ++i) {
-        scale *= 10;
+namespace {
+
+// The dms field from whole units of the last decimal of a second (Scale of
+// them to the second), at p; returns the end.
+template <long long Scale, int Decimals>
+char* dms_from_units(char* p, long long units, bool negative) {
+    constexpr long long kPerDegree = 3600 * Scale;
+    if (units >= 360 * kPerDegree) {
+        units -= 360 * kPerDegree;
     }
-    const long long per_degree = 3600 * scale;
-    long long units = std::llround(std::fabs(degrees) * 3600.0 * static_cast<double>(scale));
-    if (units >= 360 * per_degree) {
-        units -= 360 * per_degree;
-    }
-    const long long d = units / per_degree;
-    const long long m = units % per_degree / (60 * scale);
-    const long long s = units % (60 * scale);
+    const long long d = units / kPerDegree;
+    const long long m = units % kPerDegree / (60 * Scale);
+    const long long s = units % (60 * Scale);
     // The seconds' mark is a quote, so the field is quoted and the mark doubled.
     *p++ = '"';
-    if (degrees < 0 && units > 0) {
+    if (negative && units > 0) {
         *p++ = '-';
     }
-    p = std::to_chars(p, p + 24, d).ptr;
+    if (d < 1000000000) {
+        p = digits32(p, static_cast<std::uint32_t>(d));
+    } else {
+        p = std::to_chars(p, p + 24, d).ptr;
+    }
     constexpr std::string_view kDegree = "°";
     std::memcpy(p, kDegree.data(), kDegree.size());
     p += kDegree.size();
-    digits_back(p + 2, static_cast<unsigned long long>(m), 2);
+    digits_back32<2>(p + 2, static_cast<std::uint32_t>(m));
     p[2] = '\'';
     p += 3;
-    digits_back(p + 2, static_cast<unsigned long long>(s / scale), 2);
+    digits_back32<2>(p + 2, static_cast<std::uint32_t>(s / Scale));
     p += 2;
-    if (second_decimals > 0) {
+    if constexpr (Decimals > 0) {
         *p++ = '.';
-        digits_back(p + second_decimals, static_cast<unsigned long long>(s % scale),
-                    second_decimals);
-        p += second_decimals;
+        digits_back32<Decimals>(p + Decimals, static_cast<std::uint32_t>(s % Scale));
+        p += Decimals;
     }
     std::memcpy(p, "\"\"\"", 3);
     return p + 3;
+}
+
+// One instance per count of decimals, so that the divisions by the units of
+// a degree and a minute become multiplications.
+template <int Decimals> char* dms_with(char* p, double degrees) {
+    constexpr long long kScale = static_cast<long long>(kPowers[Decimals]);
+    // Rounded once, so 59.995" carries: half away from zero, as llround does;
+    // below 2^52 the fraction is exact, so floor and compare give its result.
+    const double x = std::fabs(degrees) * 3600.0 * static_cast<double>(kScale);
+    long long units;
+    if (x < 4e15) {
+        const auto whole = static_cast<long long>(x);
+        units = whole + (x - static_cast<double>(whole) >= 0.5 ? 1 : 0);
+    } else {
+        units = std::llround(x);
+    }
+    return dms_from_units<kScale, Decimals>(p, units, degrees < 0);
+}
+
+} // namespace
+
+char* write_dms(char* p, double degrees, int second_decimals) {
+    static constexpr char* (*kByDecimals[])(char*, double) = {
+        dms_with<0>, dms_with<1>, dms_with<2>, dms_with<3>, dms_with<4>,
+        dms_with<5>, dms_with<6>, dms_with<7>, dms_with<8>, dms_with<9>,
+    };
+    return kByDecimals[second_decimals > 0 ? second_decimals : 0](p, degrees);
 }
 
 TableWriter& TableWriter::dms(double degrees, int second_decimals) {
