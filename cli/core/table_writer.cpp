@@ -255,16 +255,17 @@ TableWriter& TableWriter::fixed(double value, int decimals) {
 namespace {
 
 // The dms field from whole units of the last decimal of a second (Scale of
-// them to the second), at p; returns the end.
-template <long long Scale, int Decimals>
-char* dms_from_units(char* p, long long units, bool negative) {
-    constexpr long long kPerDegree = 3600 * Scale;
+// them to the second), at p; returns the end. Unsigned is the units' type:
+// 32 bits for every direction below a few thousand degrees, else 64.
+template <typename Unsigned, std::uint32_t Scale, int Decimals>
+char* dms_from_units(char* p, Unsigned units, bool negative) {
+    constexpr Unsigned kPerDegree = 3600 * static_cast<Unsigned>(Scale);
     if (units >= 360 * kPerDegree) {
         units -= 360 * kPerDegree;
     }
-    const long long d = units / kPerDegree;
-    const long long m = units % kPerDegree / (60 * Scale);
-    const long long s = units % (60 * Scale);
+    const Unsigned d = units / kPerDegree;
+    const auto m = static_cast<std::uint32_t>(units % kPerDegree / (60 * Scale));
+    const auto s = static_cast<std::uint32_t>(units % (60 * static_cast<Unsigned>(Scale)));
     // The seconds' mark is a quote, so the field is quoted and the mark doubled.
     *p++ = '"';
     if (negative && units > 0) {
@@ -273,19 +274,19 @@ char* dms_from_units(char* p, long long units, bool negative) {
     if (d < 1000000000) {
         p = digits32(p, static_cast<std::uint32_t>(d));
     } else {
-        p = std::to_chars(p, p + 24, d).ptr;
+        p = std::to_chars(p, p + 24, static_cast<unsigned long long>(d)).ptr;
     }
     constexpr std::string_view kDegree = "°";
     std::memcpy(p, kDegree.data(), kDegree.size());
     p += kDegree.size();
-    digits_back32<2>(p + 2, static_cast<std::uint32_t>(m));
+    digits_back32<2>(p + 2, m);
     p[2] = '\'';
     p += 3;
-    digits_back32<2>(p + 2, static_cast<std::uint32_t>(s / Scale));
+    digits_back32<2>(p + 2, s / Scale);
     p += 2;
     if constexpr (Decimals > 0) {
         *p++ = '.';
-        digits_back32<Decimals>(p + Decimals, static_cast<std::uint32_t>(s % Scale));
+        digits_back32<Decimals>(p + Decimals, s % Scale);
         p += Decimals;
     }
     std::memcpy(p, "\"\"\"", 3);
@@ -295,10 +296,20 @@ char* dms_from_units(char* p, long long units, bool negative) {
 // One instance per count of decimals, so that the divisions by the units of
 // a degree and a minute become multiplications.
 template <int Decimals> char* dms_with(char* p, double degrees) {
-    constexpr long long kScale = static_cast<long long>(kPowers[Decimals]);
+    constexpr auto kScale = static_cast<std::uint32_t>(kPowers[Decimals]);
     // Rounded once, so 59.995" carries: half away from zero, as llround does;
     // below 2^52 the fraction is exact, so floor and compare give its result.
     const double x = std::fabs(degrees) * 3600.0 * static_cast<double>(kScale);
+    const bool negative = degrees < 0;
+    // The units of a whole turn must fit 32 bits too (up to milliseconds).
+    constexpr bool kTurnFits = 360ULL * 3600 * kScale < 0xFFFFFFFFULL;
+    if constexpr (kTurnFits) {
+        if (x < 4e9) {
+            const auto whole = static_cast<std::uint32_t>(x);
+            const std::uint32_t units = whole + (x - static_cast<double>(whole) >= 0.5 ? 1 : 0);
+            return dms_from_units<std::uint32_t, kScale, Decimals>(p, units, negative);
+        }
+    }
     long long units;
     if (x < 4e15) {
         const auto whole = static_cast<long long>(x);
@@ -306,7 +317,8 @@ template <int Decimals> char* dms_with(char* p, double degrees) {
     } else {
         units = std::llround(x);
     }
-    return dms_from_units<kScale, Decimals>(p, units, degrees < 0);
+    return dms_from_units<unsigned long long, kScale, Decimals>(
+        p, static_cast<unsigned long long>(units), negative);
 }
 
 } // namespace
