@@ -74,7 +74,7 @@ private:
     void hand_on() {
         if (held_) {
             kept_.last = kept_.index + 1 == count_;
-            emit_(static_cast<const ListedVertex&>(kept_));
+            emit_(kept_);
         }
     }
 
@@ -92,8 +92,8 @@ private:
 // coordinates in drawing units (metres, or millimetres with --unit mm).
 class Result {
 public:
-    // streamed: a centre line keeps no vertex list; its vertices are
-    // computed as stream_vertices hands them out (the other kinds keep theirs).
+    // streamed: a centre line keeps no vertex list; for_each_listed computes
+    // its vertices as it hands them out (the other kinds keep their lists).
     enum class Vertices { kept, streamed };
     explicit Result(const Request& request, Vertices vertices = Vertices::kept);
 
