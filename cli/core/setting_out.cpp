@@ -93,7 +93,8 @@ void setting_out_rows(TableWriter& w, const Result& r, Language language, Axes a
             direction = 3.14159265358979323846 / 2 - direction;
         }
         const double degrees = degrees_0_360(direction);
-        w.text(point_name(r, v, name))
+        // Names and stations never need quotes.
+        w.formatted(point_name(r, v, name))
             .fixed(station, 6)
             .fixed(survey ? p.y : p.x, 6)
             .fixed(survey ? p.x : p.y, 6)
@@ -102,7 +103,7 @@ void setting_out_rows(TableWriter& w, const Result& r, Language language, Axes a
         if (station > 0) {
             w.fixed(r.a() * r.a() / station, 6);
         } else {
-            w.text("∞");
+            w.formatted("∞");
         }
         if (offsets) {
             w.fixed(v.offset_mm * 0.001, 6);

@@ -121,29 +121,21 @@ TableWriter& TableWriter::text(std::string_view field) {
 namespace {
 
 // Exactly N digits of value (below 10^N, N at most 10), ending at end, in
-// 32-bit arithmetic: the count is a constant, so the loop unrolls.
+// 32-bit arithmetic, unrolled: the count is a constant.
 template <int N> void digits_back32(char* end, std::uint32_t value) {
     static_assert(N >= 0 && N <= 10);
-    if constexpr (N == 10) {
-        digits_back32<8>(end, value % 100000000);
-        digits_back32<2>(end - 8, value / 100000000);
-        return;
-    } else {
-        for (int n = N; n >= 2; n -= 2) {
-            const std::uint32_t pair = value % 100 * 2;
-            value /= 100;
-            end -= 2;
-            std::memcpy(end, kPairs + pair, 2);
-        }
-        if constexpr (N % 2 == 1) {
-            *--end = static_cast<char>('0' + value);
-        }
+    if constexpr (N >= 2) {
+        const std::uint32_t rest = value / 100;
+        std::memcpy(end - 2, kPairs + (value - rest * 100) * 2, 2);
+        digits_back32<N - 2>(end - 2, rest);
+    } else if constexpr (N == 1) {
+        end[-1] = static_cast<char>('0' + value);
     }
 }
 
 // The decimal digits of value, at p; returns the end. Whole parts of table
 // numbers are short, so the count is found from the small end.
-char* digits32(char* p, std::uint32_t value) {
+inline char* digits32(char* p, std::uint32_t value) {
     if (value < 100) {
         if (value < 10) {
             *p = static_cast<char>('0' + value);
@@ -184,53 +176,8 @@ char* digits32(char* p, std::uint32_t value) {
     return p + 10;
 }
 
-// Fast path: the value scaled to whole units of the last decimal, when it is
-// far enough from a half that rounding the exact binary value (as printf
-// does) cannot differ; anything near a tie takes to_chars. The decimals are a
-// constant here so that the divisions become multiplications; below 1e9 the
-// whole part and the decimals each fit 32 bits.
-template <int Decimals> char* fast_fixed(char* p, double value) {
-    constexpr unsigned long long kUnit = kPowers[Decimals];
-    const double scaled = std::fabs(value) * static_cast<double>(kUnit);
-    if (!(scaled < 9e15)) {
-        return nullptr;
-    }
-    // Truncation is the floor here, and below 2^53 the whole part converts
-    // back exactly, so the fraction is exact. Signed: one instruction each way.
-    const auto whole = static_cast<long long>(scaled);
-    const double fraction = scaled - static_cast<double>(whole);
-    if (!(std::fabs(fraction - 0.5) > 1e-6)) {
-        return nullptr;
-    }
-    const auto units = static_cast<unsigned long long>(whole + (fraction > 0.5 ? 1 : 0));
-    if (value < 0 && units != 0) {
-        *p++ = '-';
-    }
-    p = digits32(p, static_cast<std::uint32_t>(units / kUnit));
-    *p++ = '.';
-    digits_back32<Decimals>(p + Decimals, static_cast<std::uint32_t>(units % kUnit));
-    return p + Decimals;
-}
-
-char* try_fast_fixed(char* p, double value, int decimals) {
-    // One instance per count of decimals, so that no division remains.
-    static constexpr char* (*kByDecimals[])(char*, double) = {
-        nullptr,       fast_fixed<1>, fast_fixed<2>, fast_fixed<3>, fast_fixed<4>,
-        fast_fixed<5>, fast_fixed<6>, fast_fixed<7>, fast_fixed<8>, fast_fixed<9>,
-    };
-    if (!(std::fabs(value) < 1e9) || decimals < 1 || decimals > 9) {
-        return nullptr;
-    }
-    return kByDecimals[decimals](p, value);
-}
-
-} // namespace
-
-char* write_fixed(char* p, double value, int decimals) {
-    if (char* end = try_fast_fixed(p, value, decimals)) {
-        return end;
-    }
-    // Near a tie, and outside the fast path's range: to_chars, exact.
+// to_chars, exact: near a tie and outside the fast path's range.
+char* exact_fixed(char* p, double value, int decimals) {
     const auto result =
         std::to_chars(p, p + kFixedChars - 1, value, std::chars_format::fixed, decimals);
     // "-0.000" says nothing a reader needs.
@@ -245,6 +192,50 @@ char* write_fixed(char* p, double value, int decimals) {
         }
     }
     return result.ptr;
+}
+
+// Fast path: the value scaled to whole units of the last decimal, when it is
+// far enough from a half that rounding the exact binary value (as printf
+// does) cannot differ; anything near a tie takes to_chars. The decimals are a
+// constant here so that the divisions become multiplications; below 1e9 the
+// whole part and the decimals each fit 32 bits.
+template <int Decimals> char* fast_fixed(char* p, double value) {
+    constexpr unsigned long long kUnit = kPowers[Decimals];
+    const double scaled = std::fabs(value) * static_cast<double>(kUnit);
+    if (!(std::fabs(value) < 1e9 && scaled < 9e15)) {
+        return exact_fixed(p, value, Decimals);
+    }
+    // Truncation is the floor here, and below 2^53 the whole part converts
+    // back exactly, so the fraction is exact. Signed: one instruction each way.
+    const auto whole = static_cast<long long>(scaled);
+    const double fraction = scaled - static_cast<double>(whole);
+    if (!(std::fabs(fraction - 0.5) > 1e-6)) {
+        return exact_fixed(p, value, Decimals);
+    }
+    const auto units = static_cast<unsigned long long>(whole + (fraction > 0.5 ? 1 : 0));
+    if (value < 0 && units != 0) {
+        *p++ = '-';
+    }
+    p = digits32(p, static_cast<std::uint32_t>(units / kUnit));
+    *p++ = '.';
+    digits_back32<Decimals>(p + Decimals, static_cast<std::uint32_t>(units % kUnit));
+    return p + Decimals;
+}
+
+} // namespace
+
+char* write_fixed(char* p, double value, int decimals) {
+    // One instance per count of decimals, so that no division remains; each
+    // takes the exact path itself where it must, so the value need not be
+    // kept across the call.
+    static constexpr char* (*kByDecimals[])(char*, double) = {
+        nullptr,       fast_fixed<1>, fast_fixed<2>, fast_fixed<3>, fast_fixed<4>,
+        fast_fixed<5>, fast_fixed<6>, fast_fixed<7>, fast_fixed<8>, fast_fixed<9>,
+    };
+    if (decimals < 1 || decimals > 9) {
+        return exact_fixed(p, value, decimals);
+    }
+    return kByDecimals[decimals](p, value);
 }
 
 TableWriter& TableWriter::fixed(double value, int decimals) {
