@@ -84,15 +84,6 @@ std::string TableWriter::take() {
     return std::move(out_);
 }
 
-char* TableWriter::separate(std::size_t n) {
-    char* p = room(n + 1);
-    if (row_started_) {
-        *p++ = ',';
-    }
-    row_started_ = true;
-    return p;
-}
-
 TableWriter& TableWriter::text(std::string_view field) {
     // Without a branch per byte: names and stations are short and never quoted.
     bool special = false;
@@ -238,11 +229,6 @@ char* write_fixed(char* p, double value, int decimals) {
     return kByDecimals[decimals](p, value);
 }
 
-TableWriter& TableWriter::fixed(double value, int decimals) {
-    commit(write_fixed(separate(kFixedChars), value, decimals));
-    return *this;
-}
-
 namespace {
 
 // The dms field from whole units of the last decimal of a second (Scale of
@@ -320,31 +306,6 @@ char* write_dms(char* p, double degrees, int second_decimals) {
         dms_with<5>, dms_with<6>, dms_with<7>, dms_with<8>, dms_with<9>,
     };
     return kByDecimals[second_decimals > 0 ? second_decimals : 0](p, degrees);
-}
-
-TableWriter& TableWriter::dms(double degrees, int second_decimals) {
-    commit(write_dms(separate(kDmsChars), degrees, second_decimals));
-    return *this;
-}
-
-TableWriter& TableWriter::formatted(std::string_view field) {
-    char* p = separate(field.size());
-    std::memcpy(p, field.data(), field.size());
-    commit(p + field.size());
-    return *this;
-}
-
-TableWriter& TableWriter::empty() {
-    commit(separate(0));
-    return *this;
-}
-
-void TableWriter::end_row() {
-    char* p = room(2);
-    p[0] = '\r';
-    p[1] = '\n';
-    commit(p + 2);
-    row_started_ = false;
 }
 
 } // namespace tarn_cli
