@@ -231,18 +231,68 @@ char* write_fixed(char* p, double value, int decimals) {
 
 namespace {
 
+// Exactly n digits of value (leading zeros kept), ending at end.
+void digits_back(char* end, unsigned long long value, int n) {
+    for (; n >= 2; n -= 2) {
+        end -= 2;
+        std::memcpy(end, kPairs + value % 100 * 2, 2);
+        value /= 100;
+    }
+    if (n == 1) {
+        *--end = static_cast<char>('0' + value % 10);
+    }
+}
+
+// Beyond any direction (and NaN): the general arithmetic, as it always was.
+char* wide_dms(char* p, double degrees, int second_decimals) {
+    long long scale = 1;
+    for (int i = 0; i < second_decimals; ++i) {
+        scale *= 10;
+    }
+    const long long per_degree = 3600 * scale;
+    long long units = std::llround(std::fabs(degrees) * 3600.0 * static_cast<double>(scale));
+    if (units >= 360 * per_degree) {
+        units -= 360 * per_degree;
+    }
+    const long long d = units / per_degree;
+    const long long m = units % per_degree / (60 * scale);
+    const long long s = units % (60 * scale);
+    *p++ = '"';
+    if (degrees < 0 && units > 0) {
+        *p++ = '-';
+    }
+    p = std::to_chars(p, p + 24, d).ptr;
+    constexpr std::string_view kDegree = "°";
+    std::memcpy(p, kDegree.data(), kDegree.size());
+    p += kDegree.size();
+    digits_back(p + 2, static_cast<unsigned long long>(m), 2);
+    p[2] = '\'';
+    p += 3;
+    digits_back(p + 2, static_cast<unsigned long long>(s / scale), 2);
+    p += 2;
+    if (second_decimals > 0) {
+        *p++ = '.';
+        digits_back(p + second_decimals, static_cast<unsigned long long>(s % scale),
+                    second_decimals);
+        p += second_decimals;
+    }
+    std::memcpy(p, "\"\"\"", 3);
+    return p + 3;
+}
+
 // The dms field from whole units of the last decimal of a second (Scale of
 // them to the second), at p; returns the end. Unsigned is the units' type:
 // 32 bits for every direction below a few thousand degrees, else 64.
 template <typename Unsigned, std::uint32_t Scale, int Decimals>
 char* dms_from_units(char* p, Unsigned units, bool negative) {
-    constexpr Unsigned kPerDegree = 3600 * static_cast<Unsigned>(Scale);
+    constexpr Unsigned kPerMinute = 60 * static_cast<Unsigned>(Scale);
+    constexpr Unsigned kPerDegree = 60 * kPerMinute;
     if (units >= 360 * kPerDegree) {
         units -= 360 * kPerDegree;
     }
     const Unsigned d = units / kPerDegree;
-    const auto m = static_cast<std::uint32_t>(units % kPerDegree / (60 * Scale));
-    const auto s = static_cast<std::uint32_t>(units % (60 * static_cast<Unsigned>(Scale)));
+    const auto m = static_cast<std::uint32_t>(units % kPerDegree / kPerMinute);
+    const Unsigned s = units % kPerMinute;
     // The seconds' mark is a quote, so the field is quoted and the mark doubled.
     *p++ = '"';
     if (negative && units > 0) {
@@ -259,11 +309,11 @@ char* dms_from_units(char* p, Unsigned units, bool negative) {
     digits_back32<2>(p + 2, m);
     p[2] = '\'';
     p += 3;
-    digits_back32<2>(p + 2, s / Scale);
+    digits_back32<2>(p + 2, static_cast<std::uint32_t>(s / Scale));
     p += 2;
     if constexpr (Decimals > 0) {
         *p++ = '.';
-        digits_back32<Decimals>(p + Decimals, s % Scale);
+        digits_back32<Decimals>(p + Decimals, static_cast<std::uint32_t>(s % Scale));
         p += Decimals;
     }
     std::memcpy(p, "\"\"\"", 3);
@@ -287,15 +337,12 @@ template <int Decimals> char* dms_with(char* p, double degrees) {
             return dms_from_units<std::uint32_t, kScale, Decimals>(p, units, negative);
         }
     }
-    long long units;
     if (x < 4e15) {
-        const auto whole = static_cast<long long>(x);
-        units = whole + (x - static_cast<double>(whole) >= 0.5 ? 1 : 0);
-    } else {
-        units = std::llround(x);
+        const auto whole = static_cast<unsigned long long>(x);
+        const unsigned long long units = whole + (x - static_cast<double>(whole) >= 0.5 ? 1 : 0);
+        return dms_from_units<unsigned long long, kScale, Decimals>(p, units, negative);
     }
-    return dms_from_units<unsigned long long, kScale, Decimals>(
-        p, static_cast<unsigned long long>(units), negative);
+    return wide_dms(p, degrees, Decimals);
 }
 
 } // namespace
