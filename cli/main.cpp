@@ -148,7 +148,11 @@ int run_construction(Options& o, Kind kind) {
     if (!report(check_input(r), status)) {
         return status;
     }
-    const Result result(r);
+    // A table alone takes the vertices as they are computed: a long curve's
+    // lists would only be read once, row by row.
+    const bool table_only =
+        !o.csv.empty() && o.script.empty() && o.dxf.empty() && o.svg.empty() && o.landxml.empty();
+    const Result result(r, table_only ? Result::Vertices::streamed : Result::Vertices::kept);
     if (result.code() != TARN_OK) {
         return refuse(result.code());
     }

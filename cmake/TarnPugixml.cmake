@@ -6,7 +6,12 @@
 add_library(tarn_pugixml INTERFACE)
 if(NOT WIN32 AND NOT TARN_FUZZ)
     find_package(pugixml REQUIRED)
-    target_link_libraries(tarn_pugixml INTERFACE pugixml::pugixml)
+    if(TARN_SANITIZE)
+        target_link_libraries(tarn_pugixml INTERFACE pugixml::pugixml)
+    else()
+        # The optimised builds link it in, as they do the C++ runtime (see cli/).
+        target_link_libraries(tarn_pugixml INTERFACE pugixml::static)
+    endif()
     return()
 endif()
 

@@ -7,8 +7,19 @@
 namespace tarn_cli {
 namespace {
 
-curvelib::Construction compute(const Request& r) {
+bool streams(const Request& r, Result::Vertices vertices) {
+    return vertices == Result::Vertices::streamed &&
+           (r.kind == Kind::centre || r.kind == Kind::centre_of_length);
+}
+
+curvelib::Construction compute(const Request& r, bool streamed) {
     const double mormm = r.millimetres ? 1.0 : 0.0;
+    if (streamed) {
+        // As far as the refusals; the vertices come with stream_vertices.
+        return r.kind == Kind::centre
+                   ? curvelib::place_centre_line(r.points, r.a, r.pitch, mormm)
+                   : curvelib::place_centre_line_of_length(r.points, r.a, r.pitch, mormm, r.length);
+    }
     switch (r.kind) {
     case Kind::centre:
         return curvelib::compute_centre_line(r.points, r.a, r.pitch, mormm);
@@ -29,28 +40,44 @@ curvelib::Construction compute(const Request& r) {
 
 } // namespace
 
-Result::Result(const Request& request) : request_(request), construction_(compute(request)) {}
+Result::Result(const Request& request, Vertices vertices)
+    : request_(request), streamed_(streams(request, vertices)),
+      construction_(compute(request, streamed_)) {}
+
+void Result::stream_vertices(curvelib::VertexStream& stream) const {
+    if (code() != TARN_OK) {
+        return;
+    }
+    if (request_.kind == Kind::centre) {
+        curvelib::stream_centre_line(construction_, request_.pitch, stream);
+    } else {
+        curvelib::stream_centre_line_of_length(construction_, request_.pitch, request_.length,
+                                               stream);
+    }
+}
+
+curvelib::Point Result::drawing_point(curvelib::Point offset) const {
+    return curvelib::drawing_point(construction_.state, offset);
+}
 
 curvelib::Point Result::vertex(std::size_t i) const {
     return curvelib::drawing_point(construction_.state, construction_.vertices[i]);
 }
 
-std::vector<std::size_t> Result::listed_vertices() const {
-    const std::vector<curvelib::Point>& v = construction_.vertices;
-    std::vector<std::size_t> listed;
-    for (std::size_t i = 0; i < v.size(); ++i) {
-        if (!listed.empty() && polyline()) {
-            const curvelib::Point d = v[i] - v[listed.back()];
-            // Internal millimetres: 1e-6 mm is 1e-9 m.
-            if (std::hypot(d.x, d.y) < 1e-6) {
-                if (i + 1 < v.size() || listed.size() == 1) {
-                    continue;
-                }
-                listed.pop_back();
-            }
-        }
-        listed.push_back(i);
+bool coincide(curvelib::Point p, curvelib::Point q) {
+    const curvelib::Point d = p - q;
+    // Internal millimetres: 1e-6 mm is 1e-9 m. A component that large alone
+    // decides it, without the hypotenuse (which is never below either).
+    if (std::fabs(d.x) >= 1e-6 || std::fabs(d.y) >= 1e-6) {
+        return false;
     }
+    return std::hypot(d.x, d.y) < 1e-6;
+}
+
+std::vector<std::size_t> Result::listed_vertices() const {
+    std::vector<std::size_t> listed;
+    listed.reserve(vertex_count());
+    for_each_listed([&](const ListedVertex& v) { listed.push_back(v.index); });
     return listed;
 }
 

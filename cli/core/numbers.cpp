@@ -46,7 +46,12 @@ std::string direction_dms(double degrees, int second_decimals) {
 }
 
 double degrees_0_360(double radians) {
-    double degrees = std::fmod(radians * 180.0 / 3.14159265358979323846, 360.0);
+    double degrees = radians * 180.0 / 3.14159265358979323846;
+    // fmod is exact and leaves a value within a turn as it is: only the rest
+    // pay for the call.
+    if (!(std::fabs(degrees) < 360.0)) {
+        degrees = std::fmod(degrees, 360.0);
+    }
     if (degrees < 0) {
         degrees += 360.0;
     }

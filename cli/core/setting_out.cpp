@@ -31,24 +31,23 @@ void station_name(double station, StationName& name) {
 }
 
 // Names of the points as a survey crew marks them.
-std::string_view point_name(const Result& r, std::size_t i, StationName& name) {
-    const bool last = i + 1 == r.vertex_count();
+std::string_view point_name(const Result& r, const ListedVertex& v, StationName& name) {
     switch (r.request().kind) {
     case Kind::normal:
-        return i == 0 ? "KE" : "N";
+        return v.index == 0 ? "KE" : "N";
     case Kind::normal_at:
-        if (i != 0) {
+        if (v.index != 0) {
             return "N";
         }
-        station_name(r.station_m(0), name);
+        station_name(v.station_m, name);
         return name.view;
     case Kind::perpendicular:
-        return i == 0 ? "P" : "F";
+        return v.index == 0 ? "P" : "F";
     default:
-        if (last) {
+        if (v.last) {
             return "KE";
         }
-        station_name(r.station_m(i), name);
+        station_name(v.station_m, name);
         return name.view;
     }
 }
@@ -85,15 +84,17 @@ void setting_out_rows(TableWriter& w, const Result& r, Language language, Axes a
     }
     w.end_row();
     StationName name;
-    for (const std::size_t i : r.listed_vertices()) {
-        const curvelib::Point p = r.vertex(i);
-        const double station = r.station_m(i);
+    const bool offsets = has_offsets(r.request().kind);
+    r.for_each_listed([&](const ListedVertex& v) {
+        const curvelib::Point p = r.drawing_point(v.offset);
+        const double station = v.station_m;
         double direction = r.tangent_direction(station);
         if (survey) {
             direction = 3.14159265358979323846 / 2 - direction;
         }
         const double degrees = degrees_0_360(direction);
-        w.text(point_name(r, i, name))
+        // Names and stations never need quotes.
+        w.formatted(point_name(r, v, name))
             .fixed(station, 6)
             .fixed(survey ? p.y : p.x, 6)
             .fixed(survey ? p.x : p.y, 6)
@@ -102,20 +103,20 @@ void setting_out_rows(TableWriter& w, const Result& r, Language language, Axes a
         if (station > 0) {
             w.fixed(r.a() * r.a() / station, 6);
         } else {
-            w.text("∞");
+            w.formatted("∞");
         }
-        if (has_offsets(r.request().kind)) {
-            w.fixed(r.offset_m(i), 6);
+        if (offsets) {
+            w.fixed(v.offset_mm * 0.001, 6);
         }
         w.end_row();
-    }
+    });
 }
 
 } // namespace
 
 std::string setting_out_csv(const Result& r, Language language, Axes axes) {
     TableWriter w;
-    w.reserve(r.listed_vertices().size() * 110 + 512);
+    w.reserve(r.vertex_count() * 110 + 512);
     setting_out_rows(w, r, language, axes);
     return w.take();
 }

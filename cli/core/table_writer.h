@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -31,16 +32,39 @@ public:
     TableWriter(const TableWriter&) = delete;
     TableWriter& operator=(const TableWriter&) = delete;
 
-    TableWriter& text(std::string_view field);      // quoted where it must be
-    TableWriter& fixed(double value, int decimals); // "12.500"; "-0.000" reads "0.000"
+    // The fields are written here, inline, since a table writes millions of
+    // them: the formatting alone is a call.
+    TableWriter& text(std::string_view field); // quoted where it must be
+    // "12.500"; "-0.000" reads "0.000"
+    TableWriter& fixed(double value, int decimals) {
+        commit(write_fixed(separate(kFixedChars), value, decimals));
+        return *this;
+    }
     // A direction in degrees, 0 <= d < 360, as 12°03'04.50" (one that rounds
     // up to 360° reads 0°).
-    TableWriter& dms(double degrees, int second_decimals);
-    TableWriter& empty();
+    TableWriter& dms(double degrees, int second_decimals) {
+        commit(write_dms(separate(kDmsChars), degrees, second_decimals));
+        return *this;
+    }
+    TableWriter& empty() {
+        commit(separate(0));
+        return *this;
+    }
     // A field formatted already (by write_fixed or write_dms, or text that
     // needs no quotes), as it is: a field repeated in rows is formatted once.
-    TableWriter& formatted(std::string_view field);
-    void end_row();
+    TableWriter& formatted(std::string_view field) {
+        char* p = separate(field.size());
+        std::memcpy(p, field.data(), field.size());
+        commit(p + field.size());
+        return *this;
+    }
+    void end_row() {
+        char* p = room(2);
+        p[0] = '\r';
+        p[1] = '\n';
+        commit(p + 2);
+        row_started_ = false;
+    }
 
     void reserve(std::size_t bytes); // in memory only
     std::string_view bytes() const { return {out_.data(), size_}; }
@@ -57,7 +81,15 @@ private:
     }
     void grow(std::size_t n);
     void commit(const char* end) { size_ = static_cast<std::size_t>(end - out_.data()); }
-    char* separate(std::size_t n); // the comma before a field and room for it
+    // The comma before a field and room for it.
+    char* separate(std::size_t n) {
+        char* p = room(n + 1);
+        if (row_started_) {
+            *p++ = ',';
+        }
+        row_started_ = true;
+        return p;
+    }
 
     // Sized ahead; the first size_ bytes are the table.
     std::string out_;

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 using namespace tarn_cli;
 namespace fs = std::filesystem;
@@ -279,6 +280,53 @@ TEST(Geometry, ListedVerticesDropOneThatRepeatsItsNeighbour) {
     EXPECT_EQ(listed[20], 21u);
     r.pitch = 7; // no such station: every vertex listed
     EXPECT_EQ(Result(r).listed_vertices().size(), Result(r).vertex_count());
+}
+
+std::vector<ListedVertex> listed_of(const Result& result) {
+    std::vector<ListedVertex> listed;
+    result.for_each_listed([&](const ListedVertex& v) { listed.push_back(v); });
+    return listed;
+}
+
+// Streamed, a centre line lists what its lists give, the end's replacing a
+// station included; a curve shorter than 1e-9 m lists KA alone.
+TEST(Geometry, StreamedVerticesAsListed) {
+    Request r;
+    r.kind = Kind::centre;
+    r.points = {0, 0, 133.51936962943367, 99.76237113254213, 66.76, -5};
+    r.a = 100;
+    Request of_length;
+    of_length.kind = Kind::centre_of_length;
+    of_length.points = {0, 0, 10, 0, 5, 5};
+    of_length.a = 50;
+    of_length.length = 1e-10;
+    of_length.pitch = 1e-11;
+    for (const double pitch : {10.0, 7.0, 0.01}) {
+        r.pitch = pitch;
+        const Result kept(r);
+        const Result streamed(r, Result::Vertices::streamed);
+        ASSERT_TRUE(streamed.streamed());
+        EXPECT_EQ(streamed.vertex_count(), 0u);
+        const std::vector<ListedVertex> expected = listed_of(kept);
+        const std::vector<ListedVertex> got = listed_of(streamed);
+        ASSERT_EQ(got.size(), kept.listed_vertices().size()) << pitch;
+        for (std::size_t i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(got[i].index, expected[i].index);
+            EXPECT_EQ(got[i].offset.x, kept.construction().vertices[got[i].index].x);
+            EXPECT_EQ(got[i].offset.y, kept.construction().vertices[got[i].index].y);
+            EXPECT_EQ(got[i].station_m, kept.station_m(got[i].index));
+            EXPECT_EQ(got[i].last, got[i].index + 1 == kept.vertex_count());
+        }
+        EXPECT_TRUE(got.back().last);
+    }
+    for (const Result::Vertices mode : {Result::Vertices::kept, Result::Vertices::streamed}) {
+        const Result tiny(of_length, mode);
+        ASSERT_EQ(tiny.code(), TARN_OK);
+        const std::vector<ListedVertex> got = listed_of(tiny);
+        ASSERT_EQ(got.size(), 1u);
+        EXPECT_EQ(got[0].index, 0u);
+        EXPECT_FALSE(got[0].last);
+    }
 }
 
 class OutputFiles : public ::testing::Test {

@@ -45,6 +45,23 @@ TEST(TableWriter, NumbersAsPrintfWritesThem) {
         const double d = angle(random);
         ASSERT_EQ(one(d, 2, true), quoted(tarn_cli::direction_dms(d, 2))) << d;
     }
+    // Every count of decimals and of the seconds' decimals, each its own
+    // fast path, over the sizes of table numbers (whole parts of 1 to 7 digits).
+    std::uniform_real_distribution<double> exponent(-3.0, 7.0);
+    for (int i = 0; i < 20000; ++i) {
+        const double v = std::pow(10.0, exponent(random)) * (i % 2 ? -1 : 1);
+        const int decimals = 1 + i % 9;
+        ASSERT_EQ(one(v, decimals, false), tarn_cli::fixed(v, decimals)) << v;
+        const double d = angle(random);
+        const int seconds = i % 10;
+        ASSERT_EQ(one(d, seconds, true), quoted(tarn_cli::direction_dms(d, seconds))) << d;
+    }
+    // Directions of many turns, whose units no longer fit 32 bits: printed as
+    // the reference prints them less the one turn taken off.
+    for (const double d : {3.0e5, 1.23456789e7, 9.87654321e8, 2.5e9}) {
+        ASSERT_EQ(one(d, 2, true), quoted(tarn_cli::dms(d - 360.0, 2))) << d;
+        ASSERT_EQ(one(d, 0, true), quoted(tarn_cli::dms(d - 360.0, 0))) << d;
+    }
     // Near ties, where a rounding shortcut would part from printf.
     for (int i = -20000; i <= 20000; ++i) {
         const double tie = i / 2000.0;

@@ -106,7 +106,7 @@ bool too_many_vertices(double end_m, double pitch) {
 
 void add_vertex(Construction& c, Point vertex, double station_m, double offset_mm) {
     if (c.stream != nullptr) {
-        c.stream->add(c, vertex);
+        c.stream->add(c, vertex, station_m, offset_mm);
         return;
     }
     c.vertices.push_back(vertex);
@@ -181,7 +181,7 @@ public:
     explicit ScriptFileStream(std::function<bool()> before_file = {})
         : before_file_(std::move(before_file)) {}
 
-    void add(const Construction& c, Point vertex) override {
+    void add(const Construction& c, Point vertex, double, double) override {
         if (failed_) {
             return;
         }
@@ -307,24 +307,45 @@ double curve_length(CurveState& state, const ThreePoints& p, double a, double mo
     return curve.length_mm * 0.001;
 }
 
-Construction compute_centre_line(const ThreePoints& p, double a, double pitch, double mormm,
-                                 VertexStream* stream) {
+Construction place_centre_line(const ThreePoints& p, double a, double pitch, double mormm) {
     Construction c;
-    c.stream = stream;
     if (!valid_points(p) || !valid_parameter(a) || !std::isfinite(pitch) || !(pitch > 0.0)) {
         return refused(c, TARN_ERROR_INVALID_ARGUMENT);
     }
     if (std::int32_t result = enter_and_place(c, p, a, mormm)) {
         return refused(c, result);
     }
-    const double end_m = c.curve.length_mm * 0.001;
-    if (too_many_vertices(end_m, pitch)) {
+    if (too_many_vertices(c.curve.length_mm * 0.001, pitch)) {
         return refused(c, TARN_ERROR_TOO_MANY_VERTICES);
     }
+    return c;
+}
+
+namespace {
+
+void add_centre_line_vertices(Construction& c, double pitch) {
+    const double end_m = c.curve.length_mm * 0.001;
     add_stations(c, end_m, pitch, Point{}, 0.0,
                  [&](double s, double&) { return c.curve.point_at(s); });
     // The curve ends exactly at p1, not at a computed point.
     add_vertex(c, c.state.end_offset, end_m, 0.0);
+}
+
+} // namespace
+
+void stream_centre_line(const Construction& placed, double pitch, VertexStream& stream) {
+    Construction c = placed;
+    c.stream = &stream;
+    add_centre_line_vertices(c, pitch);
+}
+
+Construction compute_centre_line(const ThreePoints& p, double a, double pitch, double mormm,
+                                 VertexStream* stream) {
+    Construction c = place_centre_line(p, a, pitch, mormm);
+    c.stream = stream;
+    if (c.result == TARN_OK) {
+        add_centre_line_vertices(c, pitch);
+    }
     return c;
 }
 
@@ -382,10 +403,9 @@ Construction compute_parallel_line(const ThreePoints& p, double a, double pitch,
     return c;
 }
 
-Construction compute_centre_line_of_length(const ThreePoints& p, double a, double pitch,
-                                           double mormm, double LC, VertexStream* stream) {
+Construction place_centre_line_of_length(const ThreePoints& p, double a, double pitch, double mormm,
+                                         double LC) {
     Construction c;
-    c.stream = stream;
     if (!valid_points(p) || !valid_parameter(a) || !all_finite({pitch, LC}) || !(pitch > 0.0) ||
         !enter(c.state, p, mormm)) {
         return refused(c, TARN_ERROR_INVALID_ARGUMENT);
@@ -402,9 +422,33 @@ Construction compute_centre_line_of_length(const ThreePoints& p, double a, doubl
     c.curve.length_mm = std::fabs(LC) * 1000.0;
     c.curve.placement =
         Placement(c.curve.alpha, 0.0, side_case(c.state.end_offset, c.state.side_offset));
+    return c;
+}
+
+namespace {
+
+void add_centre_line_of_length_vertices(Construction& c, double pitch, double LC) {
     add_stations(c, LC, pitch, Point{}, 0.0,
                  [&](double s, double&) { return c.curve.point_at(s); });
     add_vertex(c, c.curve.point_at(LC), std::fabs(LC), 0.0);
+}
+
+} // namespace
+
+void stream_centre_line_of_length(const Construction& placed, double pitch, double LC,
+                                  VertexStream& stream) {
+    Construction c = placed;
+    c.stream = &stream;
+    add_centre_line_of_length_vertices(c, pitch, LC);
+}
+
+Construction compute_centre_line_of_length(const ThreePoints& p, double a, double pitch,
+                                           double mormm, double LC, VertexStream* stream) {
+    Construction c = place_centre_line_of_length(p, a, pitch, mormm, LC);
+    c.stream = stream;
+    if (c.result == TARN_OK) {
+        add_centre_line_of_length_vertices(c, pitch, LC);
+    }
     return c;
 }
 

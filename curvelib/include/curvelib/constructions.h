@@ -42,7 +42,9 @@ struct Construction;
 class VertexStream {
 public:
     virtual ~VertexStream() = default;
-    virtual void add(const Construction& construction, Point vertex) = 0;
+    // With the station and the offset the construction's lists would hold.
+    virtual void add(const Construction& construction, Point vertex, double station_m,
+                     double offset_mm) = 0;
 };
 
 // What one construction computed: the vertices of its record as offsets from
@@ -71,6 +73,18 @@ Construction compute_parallel_line(const ThreePoints& p, double a, double pitch,
                                    VertexStream* stream = nullptr);
 Construction compute_centre_line_of_length(const ThreePoints& p, double a, double pitch,
                                            double mormm, double LC, VertexStream* stream = nullptr);
+
+// The two centre lines in two steps, for a caller with more to decide before
+// the vertices come: the construction as far as its refusals (result code,
+// state and placed curve, no vertex), then, once accepted, its vertices into
+// a stream. Together the same as compute_centre_line and
+// compute_centre_line_of_length.
+Construction place_centre_line(const ThreePoints& p, double a, double pitch, double mormm);
+void stream_centre_line(const Construction& placed, double pitch, VertexStream& stream);
+Construction place_centre_line_of_length(const ThreePoints& p, double a, double pitch, double mormm,
+                                         double LC);
+void stream_centre_line_of_length(const Construction& placed, double pitch, double LC,
+                                  VertexStream& stream);
 
 // Writes the construction's drawing script to an open text-mode stream,
 // exactly as the exports write "auto_temp.txt".
