@@ -18,6 +18,9 @@ constexpr std::array<double, 5> kWeights = {
 // Largest change of direction over one quadrature piece: with ten nodes the
 // error is far below 1e-12 m per piece at this size.
 constexpr double kMaxTurnPerPiece = 0.25;
+// The readers refuse elements that turn more than 100 radians; beyond that
+// (or for a NaN) no count of pieces would help, and the cast must not overflow.
+constexpr double kMostPieces = 1e6;
 
 double direction_at(const Element& e, double s) {
     const double dk = e.curvature_end - e.curvature_start;
@@ -53,8 +56,8 @@ Pose evaluate(const Element& e, double s) {
         return pose;
     }
     const double max_curvature = std::max(std::fabs(e.curvature_start), std::fabs(pose.curvature));
-    const int pieces =
-        std::max(1, static_cast<int>(std::ceil(max_curvature * s / kMaxTurnPerPiece)));
+    const double wanted = std::ceil(max_curvature * s / kMaxTurnPerPiece);
+    const int pieces = !(wanted > 1.0) ? 1 : static_cast<int>(std::min(wanted, kMostPieces));
     const double h = s / pieces;
     double dx = 0.0;
     double dy = 0.0;
