@@ -61,7 +61,7 @@ curvelib::Point Result::drawing_point(curvelib::Point offset) const {
 }
 
 curvelib::Point Result::vertex(std::size_t i) const {
-    return curvelib::drawing_point(construction_.state, construction_.vertices[i]);
+    return drawing_point(construction_.vertices[i]);
 }
 
 bool coincide(curvelib::Point p, curvelib::Point q) {

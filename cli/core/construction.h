@@ -5,6 +5,7 @@
 #include "curvelib/constructions.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,42 +49,37 @@ public:
 
     void add(curvelib::Point offset, double station_m, double offset_mm) {
         const ListedVertex v{count_++, offset, station_m, offset_mm, false};
-        if (held_ && polyline_ && coincide(v.offset, kept_.offset)) {
-            // Left out, unless it turns out to be the end.
-            candidate_ = v;
-            has_candidate_ = true;
+        if (kept_ && polyline_ && coincide(v.offset, kept_->offset)) {
+            candidate_ = v; // left out, unless it turns out to be the end
             return;
         }
-        has_candidate_ = false;
+        candidate_.reset();
         hand_on();
         kept_ = v;
-        held_ = true;
         ++listed_;
     }
 
     void finish() {
-        if (has_candidate_ && listed_ > 1) {
+        if (candidate_ && listed_ > 1) {
             kept_ = candidate_; // the end replaces the station before it
         }
-        has_candidate_ = false;
+        candidate_.reset();
         hand_on();
-        held_ = false;
+        kept_.reset();
     }
 
 private:
     void hand_on() {
-        if (held_) {
-            kept_.last = kept_.index + 1 == count_;
-            emit_(kept_);
+        if (kept_) {
+            kept_->last = kept_->index + 1 == count_;
+            emit_(*kept_);
         }
     }
 
     bool polyline_;
     Emit emit_;
-    ListedVertex kept_;
-    ListedVertex candidate_;
-    bool held_ = false;
-    bool has_candidate_ = false;
+    std::optional<ListedVertex> kept_;
+    std::optional<ListedVertex> candidate_;
     std::size_t count_ = 0;
     std::size_t listed_ = 0;
 };

@@ -124,47 +124,42 @@ template <int N> void digits_back32(char* end, std::uint32_t value) {
     }
 }
 
+template <int N> char* digits_at32(char* p, std::uint32_t value) {
+    digits_back32<N>(p + N, value);
+    return p + N;
+}
+
 // The decimal digits of value, at p; returns the end. Whole parts of table
 // numbers are short, so the count is found from the small end.
 inline char* digits32(char* p, std::uint32_t value) {
+    if (value < 10) {
+        return digits_at32<1>(p, value);
+    }
     if (value < 100) {
-        if (value < 10) {
-            *p = static_cast<char>('0' + value);
-            return p + 1;
-        }
-        std::memcpy(p, kPairs + value * 2, 2);
-        return p + 2;
+        return digits_at32<2>(p, value);
+    }
+    if (value < 1000) {
+        return digits_at32<3>(p, value);
     }
     if (value < 10000) {
-        if (value < 1000) {
-            digits_back32<3>(p + 3, value);
-            return p + 3;
-        }
-        digits_back32<4>(p + 4, value);
-        return p + 4;
+        return digits_at32<4>(p, value);
+    }
+    if (value < 100000) {
+        return digits_at32<5>(p, value);
     }
     if (value < 1000000) {
-        if (value < 100000) {
-            digits_back32<5>(p + 5, value);
-            return p + 5;
-        }
-        digits_back32<6>(p + 6, value);
-        return p + 6;
+        return digits_at32<6>(p, value);
+    }
+    if (value < 10000000) {
+        return digits_at32<7>(p, value);
     }
     if (value < 100000000) {
-        if (value < 10000000) {
-            digits_back32<7>(p + 7, value);
-            return p + 7;
-        }
-        digits_back32<8>(p + 8, value);
-        return p + 8;
+        return digits_at32<8>(p, value);
     }
     if (value < 1000000000) {
-        digits_back32<9>(p + 9, value);
-        return p + 9;
+        return digits_at32<9>(p, value);
     }
-    digits_back32<10>(p + 10, value);
-    return p + 10;
+    return digits_at32<10>(p, value);
 }
 
 // to_chars, exact: near a tie and outside the fast path's range.
