@@ -37,6 +37,23 @@ if [[ ! -f $src_list ]]; then
     src_added=1
 fi
 
+# A mirror caught mid-sync serves an index of the wrong size, sometimes for
+# hours; try again, then go on with the indexes that did come down. With one
+# architecture's security index missing, the amd64 and i386 halves of a
+# multiarch library would come from different suites and refuse each other:
+# the release's own versions keep them in step.
+apt_install_options=()
+apt_update() {
+    local attempt
+    for attempt in 1 2 3; do
+        apt-get update -qq && return 0
+        echo "setup.sh: apt-get update failed (attempt $attempt), retrying" >&2
+        sleep $((attempt * 20))
+    done
+    echo "setup.sh: apt-get update kept failing; installing from bookworm's own indexes" >&2
+    apt_install_options=(-o APT::Default-Release=bookworm)
+}
+
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q '^install ok installed$'; then
@@ -45,7 +62,7 @@ for package in "${packages[@]}"; do
 done
 
 if [[ ${#missing[@]} -eq 0 && $src_added -eq 1 ]]; then
-    apt-get update -qq
+    apt_update
 fi
 if [[ ${#missing[@]} -gt 0 ]]; then
     if [[ $(id -u) -ne 0 ]]; then
@@ -57,8 +74,8 @@ if [[ ${#missing[@]} -gt 0 ]]; then
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
         dpkg --add-architecture i386
     fi
-    apt-get update -qq
-    apt-get install -y -qq "${missing[@]}" >/dev/null
+    apt_update
+    apt-get install -y -qq "${apt_install_options[@]}" "${missing[@]}" >/dev/null
 fi
 
 # Where 32-bit programs cannot run, the x86 tests run in an emulated machine
