@@ -1,7 +1,8 @@
 // A generated 100 km alignment of 1,000 IPs of every curve type with a stake
 // every metre: solving, stationing, the four CSV tables written to files,
-// against the floor of writing the stakes table's bytes alone; and the
-// nearest-point query per point.
+// against the floor of writing the stakes table's bytes alone; every output,
+// against the floor of writing all their bytes alone; and the nearest-point
+// query per point.
 #include "alignment_tables.h"
 #include "tarn/alignment/outputs.h"
 #include "tarn/alignment/solver.h"
@@ -82,6 +83,13 @@ void write(const std::string& path, const std::string& bytes) {
     std::fclose(f);
 }
 
+// As the command writes the drawings: streamed to their files.
+void write(const OutputWriter& writer) {
+    std::FILE* f = std::fopen(writer.path.c_str(), "wb");
+    writer.write(f);
+    std::fclose(f);
+}
+
 // As the command writes it: streamed to the file.
 void write_stakes(const std::string& path, const std::vector<CentreStake>& all) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
@@ -158,8 +166,9 @@ static void BM_EveryOutput(benchmark::State& state) {
         const Solution s = solve(polygon());
         const auto all = stakes(s.alignment, kStakes);
         write_tables(s.alignment, all);
-        for (const auto& [path, bytes] : render_outputs(s.alignment, drawings(all))) {
-            write(path, bytes);
+        const OutputRequest request = drawings(all);
+        for (const OutputWriter& writer : output_writers(s.alignment, request)) {
+            write(writer);
         }
     }
 }
@@ -170,8 +179,8 @@ static void BM_Drawing(benchmark::State& state, const char* path) {
     const Alignment a = solved();
     const OutputRequest request = drawings(stakes(a, kStakes), path);
     for (auto _ : state) {
-        for (const auto& [name, bytes] : render_outputs(a, request)) {
-            write(name, bytes);
+        for (const OutputWriter& writer : output_writers(a, request)) {
+            write(writer);
         }
     }
 }
@@ -200,6 +209,38 @@ static void BM_Floor(benchmark::State& state) {
     state.counters["bytes"] = static_cast<double>(bytes.size());
 }
 BENCHMARK(BM_Floor)->Unit(benchmark::kMillisecond);
+
+// The floor of every output: the bytes of the four tables and the four
+// drawings, rendered beforehand, written alone.
+static void BM_FloorEveryOutput(benchmark::State& state) {
+    const Alignment a = solved();
+    const auto all = stakes(a, kStakes);
+    std::vector<std::pair<std::string, std::string>> files = {
+        {"bench-floor-ip.csv", ip_table_csv(a, TableLanguage::japanese)},
+        {"bench-floor-elements.csv", elements_csv(a, TableLanguage::japanese)},
+        {"bench-floor-points.csv", main_points_csv(a, 20.0, TableLanguage::japanese)},
+        {"bench-floor-stakes.csv", stakes_csv(all, 20.0, true, TableLanguage::japanese)}};
+    const OutputRequest request = drawings(all);
+    DxfOptions dxf;
+    dxf.stakes = request.report.centre_stakes;
+    dxf.width_stakes = request.report.width_stakes;
+    files.emplace_back("bench-floor.xml",
+                       write_landxml(a, request.landxml, request.report.centre_stakes));
+    files.emplace_back("bench-floor.html", write_report_html(a, request.report));
+    files.emplace_back("bench-floor.dxf", write_dxf(a, dxf));
+    files.emplace_back("bench-floor.svg", write_plan_svg(a, request.report));
+    double bytes = 0;
+    for (const auto& file : files) {
+        bytes += static_cast<double>(file.second.size());
+    }
+    for (auto _ : state) {
+        for (const auto& [path, text] : files) {
+            write(path, text);
+        }
+    }
+    state.counters["bytes"] = bytes;
+}
+BENCHMARK(BM_FloorEveryOutput)->Unit(benchmark::kMillisecond);
 
 static void BM_Locate(benchmark::State& state) {
     const Alignment a = solved();

@@ -1,22 +1,26 @@
 #include "tarn/alignment/dxf.h"
 
+#include "tarn/format/text_buffer.h"
 #include "text_format.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
+#include <limits>
 #include <string_view>
 
 namespace tarn::alignment {
 namespace {
 
-using detail::exact;
 using detail::kPi;
+using format::TextBuffer;
 
 // R12 text is in the drawing's code page; characters beyond ASCII are
 // written in AutoCAD's own \U+XXXX notation, which every code page reads.
-std::string dxf_text(const std::string& utf8) {
-    std::string out;
+struct DxfText {
+    std::string_view utf8;
+};
+TextBuffer& operator<<(TextBuffer& out, DxfText text) {
+    const std::string_view utf8 = text.utf8;
     for (std::size_t i = 0; i < utf8.size();) {
         const unsigned char c = static_cast<unsigned char>(utf8[i]);
         unsigned code = c;
@@ -34,15 +38,15 @@ std::string dxf_text(const std::string& utf8) {
         }
         i += n;
         if (code < 0x80) {
-            out += static_cast<char>(code);
+            out << static_cast<char>(code);
         } else if (code <= 0xFFFF) {
             static const char* hex = "0123456789ABCDEF";
-            out += "\\U+";
+            out << "\\U+";
             for (int shift = 12; shift >= 0; shift -= 4) {
-                out += hex[(code >> shift) & 0xF];
+                out << hex[(code >> shift) & 0xF];
             }
         } else {
-            out += '?';
+            out << '?';
         }
     }
     return out;
@@ -50,24 +54,21 @@ std::string dxf_text(const std::string& utf8) {
 
 class Writer {
 public:
-    void pair(int code, std::string_view value) {
-        // Formatted on the stack: a drawing of a long line has millions of pairs.
-        char text[16];
-        const char* end = std::to_chars(text, text + sizeof text, code).ptr;
-        out_.append(text, static_cast<std::size_t>(end - text));
-        out_ += '\n';
-        out_ += value;
-        out_ += '\n';
+    explicit Writer(TextBuffer& out) : out_(out) {}
+    // A group code and its value, each on a line of its own.
+    template <typename Value> void pair(int code, const Value& value) {
+        out_ << code << '\n' << value << '\n';
     }
-    // As exact() writes it, without a string of its own.
-    void number(int code, double value) {
-        if (value == 0.0) {
-            pair(code, "0"); // also for -0
-            return;
+    void number(int code, double value) { pair(code, format::shortest(value)); }
+    // A size (group code 40): the marks and labels of a kind share theirs,
+    // so the last one's text is kept.
+    void size(double value) {
+        if (value != size_) {
+            size_ = value;
+            char* const end = format::write_shortest(size_text_, value);
+            size_length_ = static_cast<std::size_t>(end - size_text_);
         }
-        char text[32];
-        const char* end = std::to_chars(text, text + sizeof text, value).ptr;
-        pair(code, std::string_view(text, static_cast<std::size_t>(end - text)));
+        pair(40, std::string_view(size_text_, size_length_));
     }
     // A survey point in drawing axes: X east, Y north.
     void point(int code, Point p) {
@@ -85,17 +86,17 @@ public:
         pair(0, "CIRCLE");
         pair(8, layer);
         point(10, c);
-        pair(40, exact(r));
+        size(r);
     }
     void text(const char* layer, Point at, double height, const std::string& value,
               double rotation_degrees = 0.0) {
         pair(0, "TEXT");
         pair(8, layer);
         point(10, at);
-        pair(40, exact(height));
-        pair(1, dxf_text(value));
+        size(height);
+        pair(1, DxfText{value});
         if (rotation_degrees != 0.0) {
-            pair(50, exact(rotation_degrees));
+            number(50, rotation_degrees);
         }
         pair(7, kTextStyle);
     }
@@ -113,15 +114,26 @@ public:
         pair(0, "SEQEND");
         pair(8, layer);
     }
-    std::string take() { return std::move(out_); }
 
 private:
-    std::string out_;
+    TextBuffer& out_;
+    double size_ = std::numeric_limits<double>::quiet_NaN();
+    char size_text_[format::kShortestChars] = {};
+    std::size_t size_length_ = 0;
 };
 
 Point along(Point p, double direction, double distance) {
     return {p.x + distance * std::cos(direction), p.y + distance * std::sin(direction)};
 }
+
+// A direction's cosine and sine, for points along it at several distances.
+struct Heading {
+    double cos, sin;
+    explicit Heading(double direction) : cos(std::cos(direction)), sin(std::sin(direction)) {}
+    Point along(Point p, double distance) const {
+        return {p.x + distance * cos, p.y + distance * sin};
+    }
+};
 
 // A survey direction (clockwise from north) as a drawing angle in degrees
 // (counter-clockwise from east).
@@ -146,9 +158,9 @@ void centre_line(Writer& w, const Element& e) {
         w.pair(0, "ARC");
         w.pair(8, kLayerCentre);
         w.point(10, centre);
-        w.pair(40, exact(r));
-        w.pair(50, exact(k > 0 ? a1 : a0));
-        w.pair(51, exact(k > 0 ? a0 : a1));
+        w.number(40, r);
+        w.number(50, k > 0 ? a1 : a0);
+        w.number(51, k > 0 ? a0 : a1);
         return;
     }
     const int steps = std::max(1, static_cast<int>(std::ceil(e.length)));
@@ -183,7 +195,7 @@ void tables(Writer& w) {
                   {kLayerWidth, "6"}};
     w.pair(0, "TABLE");
     w.pair(2, "LAYER");
-    w.pair(70, std::to_string(std::size(layers)));
+    w.pair(70, std::size(layers));
     for (const auto& layer : layers) {
         w.pair(0, "LAYER");
         w.pair(2, layer.name);
@@ -209,10 +221,8 @@ void tables(Writer& w) {
     w.pair(0, "ENDSEC");
 }
 
-} // namespace
-
-std::string write_dxf(const Alignment& a, const DxfOptions& o) {
-    Writer w;
+void drawing(TextBuffer& out, const Alignment& a, const DxfOptions& o) {
+    Writer w(out);
     w.pair(0, "SECTION");
     w.pair(2, "HEADER");
     w.pair(9, "$ACADVER");
@@ -245,10 +255,11 @@ std::string write_dxf(const Alignment& a, const DxfOptions& o) {
                drawing_degrees(m.direction - kPi / 2));
     }
     for (const Stake& s : o.stakes) {
+        const Heading right(s.direction + kPi / 2);
         w.line(kLayerStations, along(s.point, s.direction - kPi / 2, o.tick),
-               along(s.point, s.direction + kPi / 2, o.tick));
-        w.text(kLayerStations, along(s.point, s.direction + kPi / 2, o.tick + 0.5 * h), 0.8 * h,
-               s.name, drawing_degrees(s.direction + kPi / 2));
+               right.along(s.point, o.tick));
+        w.text(kLayerStations, right.along(s.point, o.tick + 0.5 * h), 0.8 * h, s.name,
+               drawing_degrees(s.direction + kPi / 2));
     }
     for (const WidthStake& s : o.width_stakes) {
         w.line(kLayerWidth, s.left, s.right);
@@ -257,7 +268,19 @@ std::string write_dxf(const Alignment& a, const DxfOptions& o) {
     }
     w.pair(0, "ENDSEC");
     w.pair(0, "EOF");
-    return w.take();
+}
+
+} // namespace
+
+std::string write_dxf(const Alignment& a, const DxfOptions& o) {
+    TextBuffer out;
+    drawing(out, a, o);
+    return out.take();
+}
+
+void write_dxf(std::FILE* sink, const Alignment& a, const DxfOptions& o) {
+    TextBuffer out(sink);
+    drawing(out, a, o);
 }
 
 } // namespace tarn::alignment

@@ -1,70 +1,47 @@
 #include "text_format.h"
 
-#include <array>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace tarn::alignment::detail {
 
 std::string exact(double value) {
-    if (value == 0.0) {
-        return "0"; // also for -0
-    }
-    std::array<char, 32> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    return std::string(buffer.data(), result.ptr);
+    char text[format::kShortestChars];
+    return std::string(text, format::write_shortest(text, value));
 }
 
 std::string fixed(double value, int decimals) {
-    std::array<char, 64> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::fixed, decimals);
-    const char* begin = buffer.data();
-    if (*begin == '-') {
-        bool zero = true;
-        for (const char* p = begin + 1; p < result.ptr; ++p) {
-            zero = zero && (*p == '0' || *p == '.');
-        }
-        begin += zero ? 1 : 0;
-    }
-    return std::string(begin, static_cast<const char*>(result.ptr));
+    char text[format::kFixedChars];
+    return std::string(text, format::write_fixed(text, value, decimals));
 }
 
-void append_xml_escaped(std::string& out, std::string_view text) {
+format::TextBuffer& operator<<(format::TextBuffer& out, Escaped escaped) {
     // Most texts (names, stations) need nothing: one scan, one copy.
     bool plain = true;
-    for (const char c : text) {
+    for (const char c : escaped.text) {
         plain = plain && c != '&' && c != '<' && c != '>' && c != '"';
     }
     if (plain) {
-        out += text;
-        return;
+        return out << escaped.text;
     }
-    for (const char c : text) {
+    for (const char c : escaped.text) {
         switch (c) {
         case '&':
-            out += "&amp;";
+            out << "&amp;";
             break;
         case '<':
-            out += "&lt;";
+            out << "&lt;";
             break;
         case '>':
-            out += "&gt;";
+            out << "&gt;";
             break;
         case '"':
-            out += "&quot;";
+            out << "&quot;";
             break;
         default:
-            out += c;
+            out << c;
         }
     }
-}
-
-std::string xml_escape(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    append_xml_escaped(out, text);
     return out;
 }
 
@@ -76,23 +53,24 @@ double normalised_direction(double radians) {
     return d;
 }
 
-std::string direction_ddmmss(double radians) {
+format::TextBuffer& operator<<(format::TextBuffer& out, DirectionDdmmss direction) {
     // Whole hundredths of a second, so that 59.995" carries into the minute.
-    const double degrees = normalised_direction(radians) * 180.0 / kPi;
+    const double degrees = normalised_direction(direction.radians) * 180.0 / kPi;
     long long hundredths = std::llround(degrees * 360000.0);
     hundredths %= 360LL * 360000;
     const long long d = hundredths / 360000;
     const long long m = hundredths / 6000 % 60;
     const long long s = hundredths % 6000;
     // "%lld.%02lld%04lld", by hand: every stake carries one.
-    std::array<char, 32> buffer{};
-    char* p = std::to_chars(buffer.data(), buffer.data() + 24, d).ptr;
+    char* const start = out.room(32);
+    char* p = std::to_chars(start, start + 24, d).ptr;
     *p++ = '.';
     const long long tail = m * 10000 + s;
     for (long long digit = 100000; digit > 0; digit /= 10) {
         *p++ = static_cast<char>('0' + tail / digit % 10);
     }
-    return std::string(buffer.data(), p);
+    out.commit(p);
+    return out;
 }
 
 } // namespace tarn::alignment::detail

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "tarn/alignment/alignment.h"
+#include "tarn/format/text_buffer.h"
 
 #include <string>
 #include <string_view>
@@ -16,16 +17,20 @@ std::string exact(double value);
 // Fixed decimals, C locale.
 std::string fixed(double value, int decimals);
 
-// Text safe inside an XML attribute or element.
-std::string xml_escape(const std::string& text);
-// The same, appended to out.
-void append_xml_escaped(std::string& out, std::string_view text);
+// A text made safe inside an XML attribute or element, for operator<<.
+struct Escaped {
+    std::string_view text;
+};
+format::TextBuffer& operator<<(format::TextBuffer& out, Escaped text);
 
 // A direction (radians clockwise from north) in [0, 2 pi).
 double normalised_direction(double radians);
 
 // A direction as "decimal dd.mm.ss" with hundredths of a second
-// ("30.204512" is 30°20'45.12"), rounded as a whole.
-std::string direction_ddmmss(double radians);
+// ("30.204512" is 30°20'45.12"), rounded as a whole, for operator<<.
+struct DirectionDdmmss {
+    double radians;
+};
+format::TextBuffer& operator<<(format::TextBuffer& out, DirectionDdmmss direction);
 
 } // namespace tarn::alignment::detail

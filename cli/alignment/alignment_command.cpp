@@ -393,8 +393,9 @@ int run_alignment_command(const AlignmentCommand& command) {
                  write_stakes_csv(out, all, interval, widths, language);
              }});
     }
+    // The drawings are streamed when the files are written: request outlives them.
+    OutputRequest request;
     if (drawings) {
-        OutputRequest request;
         request.landxml_path = o.landxml;
         request.report_path = o.report;
         request.dxf_path = o.dxf;
@@ -419,8 +420,8 @@ int run_alignment_command(const AlignmentCommand& command) {
                 r.width_stakes.push_back({c.name, c.left, c.right});
             }
         }
-        for (auto& [path, text] : render_outputs(a, request)) {
-            files.push_back(bytes_file(path, std::move(text)));
+        for (OutputWriter& writer : output_writers(a, request)) {
+            files.push_back({std::move(writer.path), false, std::move(writer.write)});
         }
     }
     if (!files.empty()) {

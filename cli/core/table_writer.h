@@ -6,6 +6,8 @@
 // Windows reads it.
 #pragma once
 
+#include "tarn/format/text_buffer.h"
+
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
@@ -14,21 +16,16 @@
 
 namespace tarn_cli {
 
-// value with that many decimals as printf's "%.*f" writes it, "-0.000" as
-// "0.000", into out (room for kFixedChars); returns the end.
-constexpr std::size_t kFixedChars = 400;
-char* write_fixed(char* out, double value, int decimals);
-// The dms field as TableWriter::dms writes it, quotes included, into out
-// (room for kDmsChars, second_decimals at most 9); returns the end.
-constexpr std::size_t kDmsChars = 64;
-char* write_dms(char* out, double degrees, int second_decimals);
+using tarn::format::kDmsChars;
+using tarn::format::kFixedChars;
+using tarn::format::write_dms;
+using tarn::format::write_fixed;
 
 class TableWriter {
 public:
     TableWriter(); // starts with the byte-order mark
     // Streams to sink; what is left is written by flush() or on destruction.
     explicit TableWriter(std::FILE* sink);
-    ~TableWriter();
     TableWriter(const TableWriter&) = delete;
     TableWriter& operator=(const TableWriter&) = delete;
 
@@ -66,21 +63,14 @@ public:
         row_started_ = false;
     }
 
-    void reserve(std::size_t bytes); // in memory only
-    std::string_view bytes() const { return {out_.data(), size_}; }
-    std::string take(); // in memory only
-    void flush();       // to the sink
+    void reserve(std::size_t bytes) { out_.reserve(bytes); } // in memory only
+    std::string_view bytes() const { return out_.text(); }
+    std::string take() { return out_.take(); } // in memory only
+    void flush() { out_.flush(); }             // to the sink
 
 private:
-    // Room for n more bytes at the end of what is written.
-    char* room(std::size_t n) {
-        if (out_.size() - size_ < n) {
-            grow(n);
-        }
-        return out_.data() + size_;
-    }
-    void grow(std::size_t n);
-    void commit(const char* end) { size_ = static_cast<std::size_t>(end - out_.data()); }
+    char* room(std::size_t n) { return out_.room(n); }
+    void commit(const char* end) { out_.commit(end); }
     // The comma before a field and room for it.
     char* separate(std::size_t n) {
         char* p = room(n + 1);
@@ -91,10 +81,7 @@ private:
         return p;
     }
 
-    // Sized ahead; the first size_ bytes are the table.
-    std::string out_;
-    std::size_t size_ = 0;
-    std::FILE* sink_ = nullptr;
+    tarn::format::TextBuffer out_;
     bool row_started_ = false;
 };
 

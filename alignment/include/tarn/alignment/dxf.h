@@ -8,6 +8,7 @@
 #include "tarn/alignment/alignment.h"
 #include "tarn/alignment/report.h"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -30,5 +31,7 @@ inline constexpr const char* kLayerWidth = "ALIGN_WIDTH";
 inline constexpr const char* kTextStyle = "TARN_JP";
 
 std::string write_dxf(const Alignment& alignment, const DxfOptions& options);
+// The same, streamed to out.
+void write_dxf(std::FILE* out, const Alignment& alignment, const DxfOptions& options);
 
 } // namespace tarn::alignment

@@ -6,7 +6,7 @@
 
 #include "tarn/alignment/alignment.h"
 
-#include <ostream>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -44,7 +44,8 @@ struct LandXmlOptions {
 
 std::string write_landxml(const Alignment& alignment, const LandXmlOptions& options,
                           const std::vector<Stake>& stakes);
-void write_landxml(std::ostream& out, const Alignment& alignment, const LandXmlOptions& options,
+// The same, streamed to out.
+void write_landxml(std::FILE* out, const Alignment& alignment, const LandXmlOptions& options,
                    const std::vector<Stake>& stakes);
 
 // What a LandXML file gave besides the alignment itself.

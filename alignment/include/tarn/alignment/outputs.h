@@ -1,14 +1,14 @@
-// Every file output of one alignment rendered to bytes, for the subcommand
-// to write all or none: a thin join of the writers until `tarn alignment`
-// calls them itself.
+// Every file output of one alignment as a writer that streams it to a file,
+// for the subcommand to write all or none.
 #pragma once
 
 #include "tarn/alignment/dxf.h"
 #include "tarn/alignment/landxml.h"
 #include "tarn/alignment/report.h"
 
+#include <cstdio>
+#include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace tarn::alignment {
@@ -22,8 +22,13 @@ struct OutputRequest {
     ReportOptions report; // its stakes also feed the LandXML and the DXF
 };
 
-// (path, bytes) for each file asked for, in the order above.
-std::vector<std::pair<std::string, std::string>> render_outputs(const Alignment& alignment,
-                                                                const OutputRequest& request);
+struct OutputWriter {
+    std::string path;
+    std::function<void(std::FILE*)> write;
+};
+
+// A writer for each file asked for, in the order above; they refer to the
+// alignment and the request, which must outlive them.
+std::vector<OutputWriter> output_writers(const Alignment& alignment, const OutputRequest& request);
 
 } // namespace tarn::alignment

@@ -6,6 +6,7 @@
 #include "tarn/alignment/landxml.h"
 #include "tarn/alignment/stations.h"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -45,5 +46,8 @@ ClothoidTable clothoid_table(const Element& spiral);
 
 std::string write_plan_svg(const Alignment& alignment, const ReportOptions& options);
 std::string write_report_html(const Alignment& alignment, const ReportOptions& options);
+// The same, streamed to out.
+void write_plan_svg(std::FILE* out, const Alignment& alignment, const ReportOptions& options);
+void write_report_html(std::FILE* out, const Alignment& alignment, const ReportOptions& options);
 
 } // namespace tarn::alignment
