@@ -18,8 +18,6 @@ using detail::kPi;
 using format::fixed;
 using format::TextBuffer;
 
-// A text escaped for HTML.
-
 // Degrees-minutes-seconds with hundredths, rounded as a whole.
 struct Dms {
     double radians;
