@@ -23,10 +23,6 @@ constexpr char kPairs[] = "00010203040506070809"
 constexpr unsigned long long kPowers[] = {1,      10,      100,      1000,      10000,
                                           100000, 1000000, 10000000, 100000000, 1000000000};
 
-} // namespace
-
-namespace {
-
 // Exactly N digits of value (below 10^N, N at most 10), ending at end, in
 // 32-bit arithmetic, unrolled: the count is a constant.
 template <int N> void digits_back32(char* end, std::uint32_t value) {
