@@ -221,13 +221,11 @@ static void BM_FloorEveryOutput(benchmark::State& state) {
         {"bench-floor-points.csv", main_points_csv(a, 20.0, TableLanguage::japanese)},
         {"bench-floor-stakes.csv", stakes_csv(all, 20.0, true, TableLanguage::japanese)}};
     const OutputRequest request = drawings(all);
-    DxfOptions dxf;
-    dxf.stakes = request.report.centre_stakes;
-    dxf.width_stakes = request.report.width_stakes;
     files.emplace_back("bench-floor.xml",
                        write_landxml(a, request.landxml, request.report.centre_stakes));
     files.emplace_back("bench-floor.html", write_report_html(a, request.report));
-    files.emplace_back("bench-floor.dxf", write_dxf(a, dxf));
+    files.emplace_back("bench-floor.dxf",
+                       write_dxf(a, request.report.centre_stakes, request.report.width_stakes));
     files.emplace_back("bench-floor.svg", write_plan_svg(a, request.report));
     double bytes = 0;
     for (const auto& file : files) {

@@ -221,7 +221,8 @@ void tables(Writer& w) {
     w.pair(0, "ENDSEC");
 }
 
-void drawing(TextBuffer& out, const Alignment& a, const DxfOptions& o) {
+void drawing(TextBuffer& out, const Alignment& a, const std::vector<Stake>& stakes,
+             const std::vector<WidthStake>& width_stakes, const DxfOptions& o) {
     Writer w(out);
     w.pair(0, "SECTION");
     w.pair(2, "HEADER");
@@ -254,14 +255,14 @@ void drawing(TextBuffer& out, const Alignment& a, const DxfOptions& o) {
         w.text(kLayerMainPoints, along(m.point, m.direction - kPi / 2, 1.5 * h), h, m.name,
                drawing_degrees(m.direction - kPi / 2));
     }
-    for (const Stake& s : o.stakes) {
+    for (const Stake& s : stakes) {
         const Heading right(s.direction + kPi / 2);
         w.line(kLayerStations, along(s.point, s.direction - kPi / 2, o.tick),
                right.along(s.point, o.tick));
         w.text(kLayerStations, right.along(s.point, o.tick + 0.5 * h), 0.8 * h, s.name,
                drawing_degrees(s.direction + kPi / 2));
     }
-    for (const WidthStake& s : o.width_stakes) {
+    for (const WidthStake& s : width_stakes) {
         w.line(kLayerWidth, s.left, s.right);
         w.circle(kLayerWidth, s.left, 0.25 * h);
         w.circle(kLayerWidth, s.right, 0.25 * h);
@@ -272,15 +273,17 @@ void drawing(TextBuffer& out, const Alignment& a, const DxfOptions& o) {
 
 } // namespace
 
-std::string write_dxf(const Alignment& a, const DxfOptions& o) {
+std::string write_dxf(const Alignment& a, const std::vector<Stake>& stakes,
+                      const std::vector<WidthStake>& width_stakes, const DxfOptions& o) {
     TextBuffer out;
-    drawing(out, a, o);
+    drawing(out, a, stakes, width_stakes, o);
     return out.take();
 }
 
-void write_dxf(std::FILE* sink, const Alignment& a, const DxfOptions& o) {
+void write_dxf(std::FILE* sink, const Alignment& a, const std::vector<Stake>& stakes,
+               const std::vector<WidthStake>& width_stakes, const DxfOptions& o) {
     TextBuffer out(sink);
-    drawing(out, a, o);
+    drawing(out, a, stakes, width_stakes, o);
 }
 
 } // namespace tarn::alignment

@@ -15,10 +15,7 @@ std::vector<OutputWriter> output_writers(const Alignment& a, const OutputRequest
     }
     if (!r.dxf_path.empty()) {
         files.push_back({r.dxf_path, [&a, &r](std::FILE* out) {
-                             DxfOptions dxf;
-                             dxf.stakes = r.report.centre_stakes;
-                             dxf.width_stakes = r.report.width_stakes;
-                             write_dxf(out, a, dxf);
+                             write_dxf(out, a, r.report.centre_stakes, r.report.width_stakes);
                          }});
     }
     if (!r.svg_path.empty()) {

@@ -211,13 +211,13 @@ TEST(Dxf, EzdxfReadsEveryLabelAndTheGeometry) {
     GTEST_SKIP() << "ezdxf runs on the native build";
 #else
     const Alignment a = small();
-    DxfOptions o;
-    o.stakes = {{"No.-4-10.000", 0.0, {1000, 2000}, 0.4}, {"No.-4", 10.0, {1009, 2004}, 0.4}};
-    o.width_stakes = {{"No.-4", {1010, 2002}, {1008, 2006}}};
+    const std::vector<Stake> stakes = {{"No.-4-10.000", 0.0, {1000, 2000}, 0.4},
+                                       {"No.-4", 10.0, {1009, 2004}, 0.4}};
+    const std::vector<WidthStake> width_stakes = {{"No.-4", {1010, 2002}, {1008, 2006}}};
     char name[] = "/tmp/tarn-dxf-XXXXXX";
     const int fd = mkstemp(name);
     ASSERT_GE(fd, 0);
-    const std::string dxf = write_dxf(a, o);
+    const std::string dxf = write_dxf(a, stakes, width_stakes);
     ASSERT_EQ(write(fd, dxf.data(), dxf.size()), static_cast<ssize_t>(dxf.size()));
     close(fd);
     const std::string script =

@@ -15,8 +15,6 @@
 namespace tarn::alignment {
 
 struct DxfOptions {
-    std::vector<Stake> stakes; // the centre stakes, ticked and labelled
-    std::vector<WidthStake> width_stakes;
     double text_height = 2.0; // metres
     double tick = 2.0;        // half length of a station tick across the line
 };
@@ -30,8 +28,11 @@ inline constexpr const char* kLayerWidth = "ALIGN_WIDTH";
 // The text style: MS Gothic, the Japanese font every Japanese Windows has.
 inline constexpr const char* kTextStyle = "TARN_JP";
 
-std::string write_dxf(const Alignment& alignment, const DxfOptions& options);
+// The centre stakes are ticked and labelled, the width stakes joined and marked.
+std::string write_dxf(const Alignment& alignment, const std::vector<Stake>& stakes,
+                      const std::vector<WidthStake>& width_stakes, const DxfOptions& options = {});
 // The same, streamed to out.
-void write_dxf(std::FILE* out, const Alignment& alignment, const DxfOptions& options);
+void write_dxf(std::FILE* out, const Alignment& alignment, const std::vector<Stake>& stakes,
+               const std::vector<WidthStake>& width_stakes, const DxfOptions& options = {});
 
 } // namespace tarn::alignment
